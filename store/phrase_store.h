@@ -1,0 +1,47 @@
+// The phrase store: a SQLite file with the tables CATEGORY, LANGUAGE and PHRASE, and every
+// operation that changes it. All operations take the open connection first, run on the thread
+// that owns it, keep no state and report failure only through their result (0 as an id, false).
+#pragma once
+
+struct sqlite3;
+
+// Opens the database at path (only its first 259 characters are used). A missing file is created
+// with the three tables and the languages en/English and es/Español. With createNew set the call
+// fails when anything exists at the path and leaves it untouched. Returns null when nothing could
+// be opened; otherwise the caller owns the connection and closes it with sqlite3_close.
+// An existing file is opened as it is, without checking its tables.
+sqlite3 *OpenPhraseStore(const wchar_t *path, bool createNew);
+
+// Get-or-create by exact, case-sensitive DESCRIPTION (category) or CODE (language). Return the
+// found or new id, or 0 when nothing could be stored. An existing language keeps its description.
+int GetOrCreateCategory(sqlite3 *db, const wchar_t *description);
+int GetOrCreateLanguage(sqlite3 *db, const wchar_t *code, const wchar_t *description);
+
+// Stores a pair as given (ids of 0 included). Returns the new pair's id or 0.
+int InsertPhrase(sqlite3 *db, int categoryId, int sourceLanguageId, int targetLanguageId,
+                 const wchar_t *source, const wchar_t *target);
+
+// Updates return true when the statement ran to its end (a missing id changes nothing and is
+// still true); false when it was not run.
+bool UpdatePhrase(sqlite3 *db, int phraseId, int sourceLanguageId, int targetLanguageId,
+                  const wchar_t *source, const wchar_t *target);
+bool UpdateCategory(sqlite3 *db, int categoryId, const wchar_t *description);
+bool UpdateLanguage(sqlite3 *db, int languageId, const wchar_t *code, const wchar_t *description);
+
+// Copies the source and target language codes of a pair into buffers of 128 units (either may be
+// null). Leaves them untouched when the pair or one of its languages does not exist.
+void GetPhraseLanguageCodes(sqlite3 *db, int phraseId, wchar_t *sourceCode, wchar_t *targetCode);
+
+// Per-row operations, run over the selected rows of a list inside one transaction.
+typedef void (*RowOperation)(sqlite3 *db, int rowId, int extra);
+void DeletePhrase(sqlite3 *db, int phraseId, int unused);
+void DeleteLanguage(sqlite3 *db, int languageId, int unused);   // and every pair using it
+void DeleteCategory(sqlite3 *db, int categoryId, int unused);   // and its pairs
+void MovePhrase(sqlite3 *db, int phraseId, int categoryId);
+
+// Adds a copy of the pair to categoryId (its own category included).
+void CopyPhrase(sqlite3 *db, int phraseId, int categoryId);
+
+// Exchanges the two sides of every pair of the category, or of the whole store when
+// categoryId <= 0.
+void SwapLanguages(sqlite3 *db, int categoryId);

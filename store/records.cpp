@@ -1,0 +1,198 @@
+// Record operations of the phrase store: get-or-create, insert, update, copy, move, delete, swap.
+#include <windows.h>
+#include <stdlib.h>
+
+#include "sqlite3.h"
+#include "store/phrase_store.h"
+#include "store/statement.h"
+#include "store/text.h"
+
+// Statements that carry only ids are built in a local buffer of this size.
+constexpr size_t kIdStatementUnits = 128;
+
+static int LookupId(sqlite3 *db, const wchar_t *sql)
+{
+    wchar_t id[16];
+    QueryFirstText(db, sql, id, 16);
+    return id[0] != 0 ? _wtoi(id) : 0;
+}
+
+static int InsertRow(sqlite3 *db, const wchar_t *sql)
+{
+    if (RunStatement(db, sql) != SQLITE_DONE)
+        return 0;
+    return static_cast<int>(sqlite3_last_insert_rowid(db));
+}
+
+static bool RunToEnd(sqlite3 *db, const wchar_t *sql)
+{
+    return RunStatement(db, sql) == SQLITE_DONE;
+}
+
+int GetOrCreateCategory(sqlite3 *db, const wchar_t *description)
+{
+    ScratchBlock block;
+    if (!block.statement || !QuoteInto(block.first, description))
+        return 0;
+    if (!FormatStatement(block.statement, kStatementUnits,
+                         L"SELECT ID FROM CATEGORY WHERE DESCRIPTION='%s'", block.first))
+        return 0;
+    if (int id = LookupId(db, block.statement))
+        return id;
+    if (!FormatStatement(block.statement, kStatementUnits,
+                         L"INSERT INTO CATEGORY (DESCRIPTION) VALUES ('%s')", block.first))
+        return 0;
+    return InsertRow(db, block.statement);
+}
+
+int GetOrCreateLanguage(sqlite3 *db, const wchar_t *code, const wchar_t *description)
+{
+    ScratchBlock block;
+    if (!block.statement || !QuoteInto(block.first, code))
+        return 0;
+    if (!FormatStatement(block.statement, kStatementUnits,
+                         L"SELECT ID FROM LANGUAGE WHERE CODE='%s'", block.first))
+        return 0;
+    if (int id = LookupId(db, block.statement))
+        return id;
+    if (!QuoteInto(block.second, description) ||
+        !FormatStatement(block.statement, kStatementUnits,
+                         L"INSERT INTO LANGUAGE (CODE,DESCRIPTION) VALUES ('%s','%s')",
+                         block.first, block.second))
+        return 0;
+    return InsertRow(db, block.statement);
+}
+
+int InsertPhrase(sqlite3 *db, int categoryId, int sourceLanguageId, int targetLanguageId,
+                 const wchar_t *source, const wchar_t *target)
+{
+    ScratchBlock block;
+    if (!block.statement || !QuoteInto(block.first, source) || !QuoteInto(block.second, target))
+        return 0;
+    if (!FormatStatement(block.statement, kStatementUnits,
+                         L"INSERT INTO PHRASE (CATEGORYID,SLANGUAGEID,TLANGUAGEID,SOURCE,TARGET) "
+                         L"VALUES (%d,%d,%d,'%s','%s')",
+                         categoryId, sourceLanguageId, targetLanguageId, block.first, block.second))
+        return 0;
+    return InsertRow(db, block.statement);
+}
+
+bool UpdatePhrase(sqlite3 *db, int phraseId, int sourceLanguageId, int targetLanguageId,
+                  const wchar_t *source, const wchar_t *target)
+{
+    ScratchBlock block;
+    if (!block.statement || !QuoteInto(block.first, source) || !QuoteInto(block.second, target))
+        return false;
+    if (!FormatStatement(block.statement, kStatementUnits,
+                         L"UPDATE PHRASE SET SLANGUAGEID=%d,TLANGUAGEID=%d,SOURCE='%s',TARGET='%s' "
+                         L"WHERE ID=%d",
+                         sourceLanguageId, targetLanguageId, block.first, block.second, phraseId))
+        return false;
+    return RunToEnd(db, block.statement);
+}
+
+bool UpdateCategory(sqlite3 *db, int categoryId, const wchar_t *description)
+{
+    ScratchBlock block;
+    if (!block.statement || !QuoteInto(block.first, description))
+        return false;
+    if (!FormatStatement(block.statement, kStatementUnits,
+                         L"UPDATE CATEGORY SET DESCRIPTION='%s' WHERE ID=%d", block.first, categoryId))
+        return false;
+    return RunToEnd(db, block.statement);
+}
+
+bool UpdateLanguage(sqlite3 *db, int languageId, const wchar_t *code, const wchar_t *description)
+{
+    ScratchBlock block;
+    if (!block.statement || !QuoteInto(block.first, code) || !QuoteInto(block.second, description))
+        return false;
+    if (!FormatStatement(block.statement, kStatementUnits,
+                         L"UPDATE LANGUAGE SET CODE='%s',DESCRIPTION='%s' WHERE ID=%d",
+                         block.first, block.second, languageId))
+        return false;
+    return RunToEnd(db, block.statement);
+}
+
+void GetPhraseLanguageCodes(sqlite3 *db, int phraseId, wchar_t *sourceCode, wchar_t *targetCode)
+{
+    // Each ON names the other join's alias; SQLite applies both terms to the whole inner join,
+    // so S is the source language and T the target language.
+    wchar_t sql[256];
+    if (!FormatStatement(sql, 256,
+                         L"SELECT S.CODE,T.CODE,S.DESCRIPTION,T.DESCRIPTION FROM PHRASE P "
+                         L"JOIN LANGUAGE S ON P.TLANGUAGEID=T.ID JOIN LANGUAGE T ON P.SLANGUAGEID=S.ID "
+                         L"WHERE P.ID=%d",
+                         phraseId))
+        return;
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        return;
+    if (sqlite3_step(statement) == SQLITE_ROW) {
+        const wchar_t *source = static_cast<const wchar_t *>(sqlite3_column_text16(statement, 0));
+        const wchar_t *target = static_cast<const wchar_t *>(sqlite3_column_text16(statement, 1));
+        if (sourceCode)
+            CopyBounded(sourceCode, source ? source : L"", 128);
+        if (targetCode)
+            CopyBounded(targetCode, target ? target : L"", 128);
+    }
+    sqlite3_finalize(statement);
+}
+
+static void RunIdStatement(sqlite3 *db, const wchar_t *format, int first, int second = 0)
+{
+    wchar_t sql[kIdStatementUnits];
+    if (FormatStatement(sql, kIdStatementUnits, format, first, second))
+        RunStatement(db, sql);
+}
+
+void DeletePhrase(sqlite3 *db, int phraseId, int)
+{
+    RunIdStatement(db, L"DELETE FROM PHRASE WHERE ID=%d", phraseId);
+}
+
+void DeleteLanguage(sqlite3 *db, int languageId, int)
+{
+    RunIdStatement(db, L"DELETE FROM LANGUAGE WHERE ID=%d", languageId);
+    RunIdStatement(db, L"DELETE FROM PHRASE WHERE TLANGUAGEID=%d", languageId);
+    RunIdStatement(db, L"DELETE FROM PHRASE WHERE SLANGUAGEID=%d", languageId);
+}
+
+void DeleteCategory(sqlite3 *db, int categoryId, int)
+{
+    RunIdStatement(db, L"DELETE FROM CATEGORY WHERE ID=%d", categoryId);
+    RunIdStatement(db, L"DELETE FROM PHRASE WHERE CATEGORYID=%d", categoryId);
+}
+
+void MovePhrase(sqlite3 *db, int phraseId, int categoryId)
+{
+    RunIdStatement(db, L"UPDATE PHRASE SET CATEGORYID=%d WHERE ID=%d", categoryId, phraseId);
+}
+
+void CopyPhrase(sqlite3 *db, int phraseId, int categoryId)
+{
+    ScratchBlock block;
+    if (!block.statement)
+        return;
+    if (FormatStatement(block.statement, kStatementUnits,
+                        L"INSERT INTO PHRASE (CATEGORYID,SLANGUAGEID,TLANGUAGEID,SOURCE,TARGET) "
+                        L"SELECT %d,SLANGUAGEID,TLANGUAGEID,SOURCE,TARGET FROM PHRASE WHERE ID=%d",
+                        categoryId, phraseId))
+        RunStatement(db, block.statement);
+}
+
+void SwapLanguages(sqlite3 *db, int categoryId)
+{
+    // Every right-hand side of an UPDATE reads the row's old values, so the sides are exchanged.
+    ScratchBlock block;
+    if (!block.statement)
+        return;
+    const wchar_t *update = L"UPDATE PHRASE SET SLANGUAGEID=TLANGUAGEID, TLANGUAGEID=SLANGUAGEID, "
+                            L"SOURCE=TARGET, TARGET=SOURCE";
+    block.first[0] = 0;
+    if (categoryId > 0 &&
+        !FormatStatement(block.first, kValueUnits, L" WHERE CATEGORYID=%d", categoryId))
+        return;
+    if (FormatStatement(block.statement, kStatementUnits, L"%s%s", update, block.first))
+        RunStatement(db, block.statement);
+}

@@ -1,0 +1,34 @@
+// Opening a phrase store, and creating a new one with its schema and default languages.
+#include <windows.h>
+
+#include "sqlite3.h"
+#include "store/phrase_store.h"
+#include "store/statement.h"
+#include "store/text.h"
+
+sqlite3 *OpenPhraseStore(const wchar_t *path, bool createNew)
+{
+    wchar_t file[MAX_PATH];
+    CopyBounded(file, path, MAX_PATH);
+    bool existed = GetFileAttributesW(file) != INVALID_FILE_ATTRIBUTES;
+    if (createNew && existed)
+        return nullptr;
+
+    sqlite3 *db = nullptr;
+    if (sqlite3_open16(file, &db) != SQLITE_OK) {
+        sqlite3_close(db);
+        return nullptr;
+    }
+    if (existed)
+        return db;
+
+    BeginTransaction(db);
+    RunStatement(db, L"CREATE TABLE CATEGORY(ID INTEGER PRIMARY KEY ASC, DESCRIPTION TEXT)");
+    RunStatement(db, L"CREATE TABLE LANGUAGE(ID INTEGER PRIMARY KEY ASC, CODE TEXT, DESCRIPTION TEXT)");
+    RunStatement(db, L"CREATE TABLE PHRASE(ID INTEGER PRIMARY KEY ASC, CATEGORYID INTEGER, "
+                     L"SLANGUAGEID INTEGER, TLANGUAGEID INTEGER, SOURCE TEXT, TARGET TEXT)");
+    GetOrCreateLanguage(db, L"en", L"English");
+    GetOrCreateLanguage(db, L"es", L"Espa\u00F1ol");
+    CommitTransaction(db);
+    return db;
+}

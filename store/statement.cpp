@@ -1,0 +1,109 @@
+// Statement formatting and the prepare / step / finalize pattern.
+#include "store/statement.h"
+
+#include <windows.h>
+#include <stdarg.h>
+#include <wchar.h>
+
+#include "sqlite3.h"
+#include "store/text.h"
+
+static bool Append(wchar_t *buffer, size_t size, size_t *used, const wchar_t *text, size_t length)
+{
+    if (*used + length + 1 > size)
+        return false;
+    wmemcpy(buffer + *used, text, length);
+    *used += length;
+    return true;
+}
+
+bool FormatStatement(wchar_t *buffer, size_t size, const wchar_t *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    size_t used = 0;
+    bool fits = size > 0;
+    for (const wchar_t *p = format; fits && *p != 0; p++) {
+        if (p[0] == L'%' && p[1] == L'd') {
+            wchar_t digits[16];
+            int length = _snwprintf(digits, 16, L"%d", va_arg(args, int));
+            fits = Append(buffer, size, &used, digits, static_cast<size_t>(length));
+            p++;
+        } else if (p[0] == L'%' && p[1] == L's') {
+            const wchar_t *text = va_arg(args, const wchar_t *);
+            fits = Append(buffer, size, &used, text, wcslen(text));
+            p++;
+        } else {
+            fits = Append(buffer, size, &used, p, 1);
+        }
+    }
+    va_end(args);
+    if (size > 0)
+        buffer[fits ? used : 0] = 0;
+    return fits;
+}
+
+int RunStatement(sqlite3 *db, const wchar_t *sql)
+{
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        return kNotPrepared;
+    int result = sqlite3_step(statement);
+    sqlite3_finalize(statement);
+    return result;
+}
+
+bool QueryFirstText(sqlite3 *db, const wchar_t *sql, wchar_t *text, size_t size)
+{
+    text[0] = 0;
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        return false;
+    bool found = sqlite3_step(statement) == SQLITE_ROW;
+    if (found) {
+        const wchar_t *value = static_cast<const wchar_t *>(sqlite3_column_text16(statement, 0));
+        CopyBounded(text, value ? value : L"", size);
+    }
+    sqlite3_finalize(statement);
+    return found;
+}
+
+void BeginTransaction(sqlite3 *db)
+{
+    RunStatement(db, L"Begin");
+}
+
+void CommitTransaction(sqlite3 *db)
+{
+    RunStatement(db, L"Commit");
+}
+
+static bool g_scratchRefused = false;
+
+void SetScratchRefused(bool refused)
+{
+    g_scratchRefused = refused;
+}
+
+ScratchBlock::ScratchBlock()
+{
+    statement = g_scratchRefused
+        ? nullptr
+        : static_cast<wchar_t *>(HeapAlloc(GetProcessHeap(), 0, kScratchBytes));
+    first = statement ? statement + kStatementUnits : nullptr;
+    second = statement ? statement + kStatementUnits + kValueUnits : nullptr;
+}
+
+ScratchBlock::~ScratchBlock()
+{
+    if (statement)
+        HeapFree(GetProcessHeap(), 0, statement);
+}
+
+bool QuoteInto(wchar_t *region, const wchar_t *text)
+{
+    if (DoubledLength(text) + 1 > kValueUnits)
+        return false;
+    DoubleQuotes(text, region);
+    return true;
+}

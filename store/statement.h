@@ -1,0 +1,54 @@
+// How every statement of the program is built and run: texts formatted with %d for ids and '%s'
+// for quote-doubled texts, then prepared, stepped and finalized. No bound parameters, no rollback.
+// All functions here run on the thread that owns the connection; none of them keeps state.
+#pragma once
+
+#include <stddef.h>
+
+struct sqlite3;
+
+// Result of RunStatement when the statement could not be prepared (SQLite's own codes are >= 0).
+constexpr int kNotPrepared = -1;
+
+// Formats format into buffer (size units, terminator included). Understands %d (int) and
+// %s (const wchar_t *) only. Returns false, leaving an empty buffer, when the text would not fit:
+// a statement is never cut.
+bool FormatStatement(wchar_t *buffer, size_t size, const wchar_t *format, ...);
+
+// Prepares sql, steps it once and finalizes it. Returns the step's result (100 row, 101 done, ...)
+// or kNotPrepared when preparing failed, in which case nothing ran.
+int RunStatement(sqlite3 *db, const wchar_t *sql);
+
+// Runs a query and copies column 0 of its first row into text (size units). Returns true when a
+// row came back; text is empty otherwise.
+bool QueryFirstText(sqlite3 *db, const wchar_t *sql, wchar_t *text, size_t size);
+
+// "Begin" and "Commit", run like any other statement.
+void BeginTransaction(sqlite3 *db);
+void CommitTransaction(sqlite3 *db);
+
+// The heap block an operation that carries texts takes for its duration: one region for the
+// statement and two for quote-doubled values. The statement region is large enough for any
+// statement of the store with two 259-character texts made wholly of apostrophes.
+constexpr size_t kStatementUnits = 2048;
+constexpr size_t kValueUnits = 1024;
+constexpr size_t kScratchBytes = (kStatementUnits + 2 * kValueUnits) * sizeof(wchar_t);
+
+// Taken from the process heap on construction and freed on destruction. When the heap refuses
+// it, statement is null and the operation fails without touching the database.
+struct ScratchBlock {
+    wchar_t *statement;   // kStatementUnits units
+    wchar_t *first;       // kValueUnits units
+    wchar_t *second;      // kValueUnits units
+
+    ScratchBlock();
+    ~ScratchBlock();
+    ScratchBlock(const ScratchBlock &) = delete;
+    ScratchBlock &operator=(const ScratchBlock &) = delete;
+};
+
+// Quote-doubles text into a value region. Returns false when the doubled text would not fit.
+bool QuoteInto(wchar_t *region, const wchar_t *text);
+
+// Lets tests make the heap refuse every scratch block (true) or serve them again (false).
+void SetScratchRefused(bool refused);

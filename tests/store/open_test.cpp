@@ -1,0 +1,133 @@
+// Opening and creating phrase store files.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "sqlite3.h"
+#include "store/phrase_store.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+struct Connection {
+    sqlite3 *db;
+    explicit Connection(sqlite3 *opened) : db(opened) {}
+    ~Connection() { sqlite3_close(db); }
+};
+
+TEST(OpenPhraseStore, NewFileHasTheSchemaAndTheTwoDefaultLanguages)
+{
+    TempFolder folder;
+    std::wstring path = folder.File(L"Words.db");
+    Connection store(OpenPhraseStore(path.c_str(), false));
+    ASSERT_NE(store.db, nullptr);
+    EXPECT_TRUE(FileExists(path));
+
+    Rows schema = QueryRows(store.db, L"SELECT type,name,sql FROM sqlite_master ORDER BY rowid");
+    Rows expected = {
+        {L"table", L"CATEGORY", L"CREATE TABLE CATEGORY(ID INTEGER PRIMARY KEY ASC, DESCRIPTION TEXT)"},
+        {L"table", L"LANGUAGE",
+         L"CREATE TABLE LANGUAGE(ID INTEGER PRIMARY KEY ASC, CODE TEXT, DESCRIPTION TEXT)"},
+        {L"table", L"PHRASE",
+         L"CREATE TABLE PHRASE(ID INTEGER PRIMARY KEY ASC, CATEGORYID INTEGER, SLANGUAGEID INTEGER, "
+         L"TLANGUAGEID INTEGER, SOURCE TEXT, TARGET TEXT)"},
+    };
+    EXPECT_EQ(schema, expected);
+
+    Rows languages = QueryRows(store.db, L"SELECT ID,CODE,DESCRIPTION FROM LANGUAGE ORDER BY ID");
+    Rows defaults = {{L"1", L"en", L"English"}, {L"2", L"es", L"Espa\u00F1ol"}};
+    EXPECT_EQ(languages, defaults);
+    EXPECT_TRUE(QueryRows(store.db, L"SELECT * FROM CATEGORY").empty());
+    EXPECT_TRUE(QueryRows(store.db, L"SELECT * FROM PHRASE").empty());
+    EXPECT_EQ(QueryRows(store.db, L"PRAGMA encoding"), Rows{{L"UTF-16le"}});
+}
+
+TEST(OpenPhraseStore, ExistingDatabaseIsOpenedAsItIs)
+{
+    TempFolder folder;
+    std::wstring path = folder.File(L"Words.db");
+    {
+        Connection first(OpenPhraseStore(path.c_str(), false));
+        ASSERT_NE(first.db, nullptr);
+        EXPECT_NE(GetOrCreateCategory(first.db, L"Travel"), 0);
+    }
+    Connection again(OpenPhraseStore(path.c_str(), false));
+    ASSERT_NE(again.db, nullptr);
+    EXPECT_EQ(QueryRows(again.db, L"SELECT DESCRIPTION FROM CATEGORY"), Rows{{L"Travel"}});
+    EXPECT_EQ(QueryRows(again.db, L"SELECT COUNT(*) FROM LANGUAGE"), Rows{{L"2"}});
+}
+
+TEST(OpenPhraseStore, CreateNewIsRefusedWhereSomethingExists)
+{
+    TempFolder folder;
+    std::wstring file = folder.File(L"Taken.db");
+    WriteFileBytes(file, "not a database");
+    EXPECT_EQ(OpenPhraseStore(file.c_str(), true), nullptr);
+    EXPECT_EQ(ReadFileBytes(file), "not a database");
+
+    std::wstring subfolder = folder.File(L"Folder.db");
+    ASSERT_TRUE(CreateDirectoryW(subfolder.c_str(), nullptr));
+    EXPECT_EQ(OpenPhraseStore(subfolder.c_str(), true), nullptr);
+
+    std::wstring fresh = folder.File(L"Fresh.db");
+    sqlite3 *created = OpenPhraseStore(fresh.c_str(), true);
+    EXPECT_NE(created, nullptr);
+    sqlite3_close(created);
+}
+
+TEST(OpenPhraseStore, ZeroByteFileOpensWithoutTablesAndStoresNothing)
+{
+    TempFolder folder;
+    std::wstring path = folder.File(L"Empty.db");
+    WriteFileBytes(path, "");
+    Connection store(OpenPhraseStore(path.c_str(), false));
+    ASSERT_NE(store.db, nullptr);
+    EXPECT_TRUE(QueryRows(store.db, L"SELECT name FROM sqlite_master").empty());
+    EXPECT_EQ(GetOrCreateCategory(store.db, L"Travel"), 0);
+    EXPECT_EQ(InsertPhrase(store.db, 0, 1, 2, L"hello", L"hola"), 0);
+    EXPECT_TRUE(QueryRows(store.db, L"SELECT name FROM sqlite_master").empty());
+}
+
+TEST(OpenPhraseStore, FileInAMissingFolderCannotBeOpened)
+{
+    TempFolder folder;
+    std::wstring path = folder.File(L"missing\\Words.db");
+    EXPECT_EQ(OpenPhraseStore(path.c_str(), false), nullptr);
+    EXPECT_FALSE(FileExists(path));
+}
+
+TEST(OpenPhraseStore, PathIsCutTo259Characters)
+{
+    TempFolder folder;
+    std::wstring prefix = folder.path + L"\\";
+    ASSERT_LT(prefix.size(), 200u);
+    std::wstring cut = prefix + std::wstring(259 - prefix.size(), L'w');
+    std::wstring full = cut + L".db";
+    ASSERT_EQ(cut.size(), 259u);
+
+    Connection store(OpenPhraseStore(full.c_str(), false));
+    ASSERT_NE(store.db, nullptr);
+    EXPECT_TRUE(FileExists(cut));
+    EXPECT_FALSE(FileExists(full));
+    EXPECT_EQ(QueryRows(store.db, L"SELECT COUNT(*) FROM LANGUAGE"), Rows{{L"2"}});
+}
+
+TEST(OpenPhraseStore, NonAsciiFileNamesAndTexts)
+{
+    TempFolder folder;
+    std::wstring path = folder.File(L"\u8A5E\u5EAB d\u00EDas \U0001F600.db");
+    {
+        Connection store(OpenPhraseStore(path.c_str(), true));
+        ASSERT_NE(store.db, nullptr);
+        int category = GetOrCreateCategory(store.db, L"\u65C5\u884C \U0001F30D");
+        EXPECT_NE(InsertPhrase(store.db, category, 1, 2, L"\u00BFqu\u00E9 tal?", L"\u4F60\u597D"), 0);
+    }
+    ASSERT_TRUE(FileExists(path));
+    Connection store(OpenPhraseStore(path.c_str(), false));
+    EXPECT_EQ(QueryRows(store.db,
+                        L"SELECT C.DESCRIPTION,P.SOURCE,P.TARGET FROM PHRASE P JOIN CATEGORY C "
+                        L"ON C.ID=P.CATEGORYID"),
+              (Rows{{L"\u65C5\u884C \U0001F30D", L"\u00BFqu\u00E9 tal?", L"\u4F60\u597D"}}));
+}
+
+}  // namespace

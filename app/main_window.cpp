@@ -1,0 +1,161 @@
+// The main window: opening the last database, the selectors and phrase list, the menu commands,
+// and remembering the selected category when it closes.
+#include "app/main_window.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include "app/phrase_list.h"
+#include "app/settings.h"
+#include "app/shell.h"
+#include "resources/resource_ids.h"
+#include "sqlite3.h"
+#include "store/phrase_store.h"
+
+static ShellState *Shell(HWND window)
+{
+    return reinterpret_cast<ShellState *>(GetWindowLongPtrW(window, DWLP_USER));
+}
+
+static void SelectLastCategory(HWND window)
+{
+    DWORD last = 0;
+    ReadSettingDword(kLastCategoryValue, &last);
+    if (static_cast<int>(last) <= 0)
+        return;
+    HWND combo = GetDlgItem(window, IDC_CATEGORY);
+    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; i++) {
+        if (SendMessageW(combo, CB_GETITEMDATA, i, 0) == static_cast<LRESULT>(last)) {
+            SendMessageW(combo, CB_SETCURSEL, i, 0);
+            return;
+        }
+    }
+}
+
+static void PreparePhraseList(HWND window)
+{
+    HWND list = GetDlgItem(window, IDC_PHRASE_LIST);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
+                 LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    RECT client;
+    GetClientRect(list, &client);
+    LVCOLUMNW column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = (client.right - client.left - GetSystemMetrics(SM_CXVSCROLL)) / 2;
+    for (int i = 0; i < 2; i++)
+        SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+}
+
+// The Add-ons popup holds a placeholder so that the resource compiler keeps it; plug-in
+// items take its place.
+static void RemoveAddOnsPlaceholder(HWND window)
+{
+    if (HMENU addOns = GetSubMenu(GetMenu(window), 4))
+        DeleteMenu(addOns, 0, MF_BYCOMMAND);
+}
+
+static BOOL OnInitDialog(HWND window, ShellState *shell)
+{
+    SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(shell));
+
+    wchar_t path[MAX_PATH];
+    ReadSettingText(kLastDatabaseValue, path, MAX_PATH);
+    if (path[0] == 0) {
+        GetProgramFolder(path);
+        PathAppendW(path, L"Default.db");
+    }
+    SetMainWindowTitle(window, path);
+    shell->db = OpenPhraseStore(path, false);
+    if (!shell->db) {
+        EndDialog(window, 0);
+        return FALSE;
+    }
+
+    SendDlgItemMessageW(window, IDC_PHRASE, EM_LIMITTEXT, 120, 0);
+    SendDlgItemMessageW(window, IDC_TRANSLATION, EM_LIMITTEXT, 120, 0);
+    FillSelectors(window, shell->db);
+    SelectLastCategory(window);
+    PreparePhraseList(window);
+    FillPhraseList(window, shell->db);
+    SendMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window, IDC_PHRASE)), TRUE);
+    RemoveAddOnsPlaceholder(window);
+    SetDialogIcon(window);
+    return FALSE;
+}
+
+static void OnDestroy(HWND window)
+{
+    LPARAM category = GetComboSelectionData(window, IDC_CATEGORY);
+    WriteSettingDword(kLastCategoryValue, static_cast<DWORD>(category));
+}
+
+static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notification)
+{
+    sqlite3 *db = shell->db;
+    switch (command) {
+    case IDCANCEL:
+        EndDialog(window, 0);
+        break;
+    case IDC_CATEGORY:
+        if (notification == CBN_SELCHANGE)
+            FillPhraseList(window, db);
+        break;
+    case IDM_SWAP_CATEGORY:
+        SwapLanguages(db, static_cast<int>(GetComboSelectionData(window, IDC_CATEGORY)));
+        FillPhraseList(window, db);
+        break;
+    case IDM_SWAP_ALL:
+        SwapLanguages(db, 0);
+        FillPhraseList(window, db);
+        break;
+    default:
+        break;
+    }
+}
+
+static void OnPhraseListNotify(HWND window, ShellState *shell, NMHDR *header)
+{
+    switch (header->code) {
+    case LVN_KEYDOWN:
+        if (reinterpret_cast<NMLVKEYDOWN *>(header)->wVKey == VK_DELETE)
+            ForEachSelectedRow(shell->db, header->hwndFrom, DeletePhrase, 0, TRUE);
+        break;
+    case NM_RCLICK:
+        ShowPhraseListMenu(shell->db, window, header->hwndFrom);
+        break;
+    default:
+        break;
+    }
+}
+
+INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG)
+        return OnInitDialog(window, reinterpret_cast<ShellState *>(lParam));
+    ShellState *shell = Shell(window);
+    if (!shell)
+        return FALSE;
+    switch (message) {
+    case WM_DESTROY:
+        OnDestroy(window);
+        break;
+    case WM_COMMAND:
+        OnCommand(window, shell, LOWORD(wParam), HIWORD(wParam));
+        break;
+    case WM_NOTIFY:
+        if (wParam == IDC_PHRASE_LIST)
+            OnPhraseListNotify(window, shell, reinterpret_cast<NMHDR *>(lParam));
+        break;
+    case WM_INITMENU: {
+        wchar_t folder[MAX_PATH];
+        GetProgramFolder(folder);
+        RebuildDatabaseMenu(GetSubMenu(reinterpret_cast<HMENU>(wParam), 0), folder);
+        break;
+    }
+    default:
+        break;
+    }
+    return FALSE;
+}

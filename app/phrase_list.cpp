@@ -1,0 +1,133 @@
+// Filling the selectors and the phrase list, and the bulk action over selected rows.
+#include "app/phrase_list.h"
+
+#include <commctrl.h>
+
+#include "app/shell.h"
+#include "resources/resource_ids.h"
+#include "sqlite3.h"
+#include "store/statement.h"
+
+static const wchar_t *ColumnText(sqlite3_stmt *statement, int column)
+{
+    const void *text = sqlite3_column_text16(statement, column);
+    return text ? static_cast<const wchar_t *>(text) : L"";
+}
+
+void RefillSelector(HWND window, sqlite3 *db, BOOL keep, int controlId, BOOL categories)
+{
+    HWND combo = GetDlgItem(window, controlId);
+    LRESULT keptIndex = 0;
+    LPARAM keptId = 0;
+    if (keep) {
+        keptIndex = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+        keptId = keptIndex == CB_ERR ? -1 : SendMessageW(combo, CB_GETITEMDATA, keptIndex, 0);
+    }
+
+    SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    const wchar_t *sql = categories ? L"SELECT ID,DESCRIPTION FROM CATEGORY ORDER BY DESCRIPTION"
+                                    : L"SELECT ID,DESCRIPTION FROM LANGUAGE ORDER BY DESCRIPTION";
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            int id = sqlite3_column_int(statement, 0);
+            LRESULT index = SendMessageW(combo, CB_ADDSTRING, 0,
+                                         reinterpret_cast<LPARAM>(ColumnText(statement, 1)));
+            SendMessageW(combo, CB_SETITEMDATA, index, id);
+            if (keep && id == keptId)
+                keptIndex = index;
+        }
+        sqlite3_finalize(statement);
+    }
+
+    WPARAM selection = (keep && keptIndex != CB_ERR) ? keptIndex
+                                                     : (controlId == IDC_TARGET_LANGUAGE ? 1 : 0);
+    SendMessageW(combo, CB_SETCURSEL, selection, 0);
+    SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(combo, nullptr, TRUE);
+}
+
+void FillSelectors(HWND window, sqlite3 *db)
+{
+    RefillSelector(window, db, FALSE, IDC_TARGET_LANGUAGE, FALSE);
+    RefillSelector(window, db, FALSE, IDC_SOURCE_LANGUAGE, FALSE);
+    RefillSelector(window, db, FALSE, IDC_CATEGORY, TRUE);
+}
+
+void RefillLanguageSelectors(HWND window, sqlite3 *db, BOOL keep)
+{
+    RefillSelector(window, db, keep, IDC_TARGET_LANGUAGE, FALSE);
+    RefillSelector(window, db, keep, IDC_SOURCE_LANGUAGE, FALSE);
+}
+
+void FillPhraseList(HWND window, sqlite3 *db)
+{
+    LRESULT index = SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETCURSEL, 0, 0);
+    int category = static_cast<int>(SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETITEMDATA, index, 0));
+    wchar_t sql[128];
+    if (!FormatStatement(sql, 128, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID=%d ORDER BY SOURCE",
+                         category))
+        return;
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        return;
+
+    HWND list = GetDlgItem(window, IDC_PHRASE_LIST);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    for (int n = 0; sqlite3_step(statement) == SQLITE_ROW; n++) {
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = n;
+        item.pszText = const_cast<wchar_t *>(ColumnText(statement, 1));
+        item.lParam = sqlite3_column_int(statement, 0);
+        LRESULT row = SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        LVITEMW target = {};
+        target.mask = LVIF_TEXT;
+        target.iItem = static_cast<int>(row);
+        target.iSubItem = 1;
+        target.pszText = const_cast<wchar_t *>(ColumnText(statement, 2));
+        SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&target));
+    }
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    sqlite3_finalize(statement);
+}
+
+static bool ConfirmDelete(HWND list)
+{
+    wchar_t caption[121] = {};
+    wchar_t question[121] = {};
+    GetWindowTextW(GetParent(list), caption, 121);
+    LoadStringW(GetResourceModule(), IDS_CONFIRM_DELETE, question, 121);
+    return MessageBoxW(list, question, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+static LPARAM RowParam(HWND list, int index)
+{
+    LVITEMW item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return item.lParam;
+}
+
+void ForEachSelectedRow(sqlite3 *db, HWND list, RowOperation operation, int extra, BOOL confirm)
+{
+    if (confirm && !ConfirmDelete(list))
+        return;
+    BeginTransaction(db);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    int found = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+    while (found != -1) {
+        int id = static_cast<int>(RowParam(list, found));
+        SendMessageW(list, LVM_DELETEITEM, found, 0);
+        operation(db, id, extra);
+        // The next row now stands where the deleted one was.
+        found = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, found - 1, LVNI_SELECTED));
+    }
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    CommitTransaction(db);
+}

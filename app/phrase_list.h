@@ -1,0 +1,36 @@
+// The main window's selectors (category 10, target language 11, source language 13) and phrase
+// list (12), and the actions on the selected rows of a list. Main thread only.
+#pragma once
+
+#include <windows.h>
+
+#include "store/phrase_store.h"
+
+// Refills the three selectors: target language on the second item, source language and category
+// on the first.
+void FillSelectors(HWND window, sqlite3 *db);
+
+// Refills one combo box with categories (categories != FALSE) or languages. With keep set the
+// selected record stays selected wherever it now stands; when it has gone, the item at its old
+// index is selected. Without keep, control 11 gets index 1 and any other control index 0.
+void RefillSelector(HWND window, sqlite3 *db, BOOL keep, int controlId, BOOL categories);
+
+// RefillSelector for the target and then the source language selector.
+void RefillLanguageSelectors(HWND window, sqlite3 *db, BOOL keep);
+
+// Refills the phrase list with the pairs of the selected category (none when no category is
+// selected). The list is left as it was when the query cannot be prepared.
+void FillPhraseList(HWND window, sqlite3 *db);
+
+// Removes every selected row of list, top to bottom, and runs operation on its record id with
+// extra, all inside one transaction. With confirm set, asks first (No changes nothing).
+void ForEachSelectedRow(sqlite3 *db, HWND list, RowOperation operation, int extra, BOOL confirm);
+
+// Shows the phrase list's context menu at the position of the current message and carries out
+// the chosen delete, move or copy.
+void ShowPhraseListMenu(sqlite3 *db, HWND window, HWND list);
+
+// How the context menu is shown: TrackPopupMenu by default. Returns the chosen command, 0 when
+// dismissed. Tests replace it, as the real menu blocks until the user chooses; null restores it.
+typedef UINT (*PopupMenuTracker)(HMENU popup, int x, int y, HWND owner);
+void SetPopupMenuTracker(PopupMenuTracker tracker);

@@ -1,0 +1,61 @@
+// Resource, control, command and string IDs shared by the resource script and the code.
+// The numbers are fixed: plug-ins and translated resource modules (".mui") rely on them.
+#pragma once
+
+// Resources
+#define IDD_MAIN            1
+#define IDD_CATEGORIES      2
+#define IDD_LANGUAGES       3
+#define IDD_DOWNLOAD        4
+#define IDD_QUIZ            5
+#define IDD_NEW_DATABASE    6
+#define IDD_SPEECH          7
+#define IDR_MAIN_MENU       1
+#define IDR_LIST_MENU       2
+#define IDI_PROGRAM         1
+
+// Strings
+#define IDS_TITLE_FORMAT    1
+#define IDS_FILTER_XML      2
+#define IDS_FILTER_HTML     3
+#define IDS_FILTER_DB       4
+#define IDS_QUIZ_TITLE      5
+#define IDS_DB_REFUSED      6
+#define IDS_CONFIRM_DELETE  7
+
+// Main window controls
+#define IDC_CATEGORY        10
+#define IDC_TARGET_LANGUAGE 11
+#define IDC_PHRASE_LIST     12
+#define IDC_SOURCE_LANGUAGE 13
+#define IDC_PHRASE          20
+#define IDC_TRANSLATION     21
+#define IDC_ADD             30
+#define IDC_UPDATE          31
+
+// Main menu commands
+#define IDM_CATEGORY_SETTINGS   100
+#define IDM_LANGUAGE_SETTINGS   101
+#define IDM_DOWNLOAD_VOICES     102
+#define IDM_EXPORT_WORKBOOK     103
+#define IDM_OPEN_DATABASE       105
+#define IDM_IMPORT_WORKBOOK     106
+#define IDM_QUIZ                107
+#define IDM_EXPORT_CATEGORY     110
+#define IDM_EXAM_CATEGORY       112
+#define IDM_QUIZ_REVERSE        113
+#define IDM_NEW_DATABASE        114
+#define IDM_SPEECH_SETTINGS     115
+#define IDM_EXAM_PER_CATEGORY   116
+#define IDM_EXAM_ALL            117
+#define IDM_SWAP_CATEGORY       118
+#define IDM_SWAP_ALL            119
+#define IDM_DATABASE_FIRST      200
+#define IDM_DATABASE_LAST       249
+#define IDM_PLUGIN_FIRST        400
+#define IDM_PLUGIN_LAST         449
+
+// Phrase list context menu commands
+#define IDM_LIST_DELETE     10
+#define IDM_LIST_MOVE       11
+#define IDM_LIST_COPY       12

@@ -1,0 +1,51 @@
+// A Lingotrove.exe.mui beside the program replaces its dialogs and strings, not its icon.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "app/shell.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+std::string RunProbe(const std::wstring &probe, const std::wstring &report)
+{
+    std::wstring command = L"\"" + probe + L"\" \"" + report + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(probe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return "cannot start";
+    WaitForSingleObject(process.hProcess, 60000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return ReadFileBytes(report);
+}
+
+TEST(ResourceModule, TranslatedModuleReplacesDialogsAndStringsButNotTheIcon)
+{
+    wchar_t built[MAX_PATH];
+    GetProgramFolder(built);
+    TempFolder folder;
+    std::wstring probe = folder.File(L"prog.exe");
+    ASSERT_TRUE(CopyFileW((std::wstring(built) + L"\\mui_probe.exe").c_str(), probe.c_str(), FALSE));
+
+    EXPECT_EQ(RunProbe(probe, folder.File(L"own.txt")),
+              "own module: yes\n"
+              "string 1: %s - Lingotrove\n"
+              "dialog 1 translated: no\n"
+              "dialog 1 has the phrase list: yes\n"
+              "icon: yes\n");
+
+    ASSERT_TRUE(CopyFileW((std::wstring(built) + L"\\mui_sample.dll").c_str(),
+                          folder.File(L"prog.exe.mui").c_str(), FALSE));
+    EXPECT_EQ(RunProbe(probe, folder.File(L"mui.txt")),
+              "own module: no\n"
+              "string 1: %s - Translated\n"
+              "dialog 1 translated: yes\n"
+              "dialog 1 has the phrase list: no\n"
+              "icon: yes\n");
+}
+
+}  // namespace

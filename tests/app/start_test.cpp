@@ -1,0 +1,161 @@
+// The main window's start: which database it opens, the title, the remembered category.
+#include <windows.h>
+#include <shlwapi.h>
+
+#include "app/settings.h"
+#include "resources/resource_ids.h"
+#include "sqlite3.h"
+#include "store/phrase_store.h"
+#include "tests/app/window_fixture.h"
+
+namespace {
+
+std::wstring DefaultDatabase()
+{
+    wchar_t path[MAX_PATH];
+    GetProgramFolder(path);
+    PathAppendW(path, L"Default.db");
+    return path;
+}
+
+TEST_F(MainWindowTest, FirstStartCreatesDefaultDatabaseBesideTheProgram)
+{
+    // No key at all, and a "LastDB" too long for its buffer, both mean Default.db.
+    const std::wstring tooLong(300, L'x');
+    for (const wchar_t *lastDb : {static_cast<const wchar_t *>(nullptr), tooLong.c_str()}) {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+        DeleteFileW(DefaultDatabase().c_str());
+        if (lastDb) {
+            HKEY key;
+            RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+            RegSetValueExW(key, kLastDatabaseValue, 0, REG_SZ, reinterpret_cast<const BYTE *>(lastDb),
+                           static_cast<DWORD>((wcslen(lastDb) + 1) * 2));
+            RegCloseKey(key);
+        }
+        CreateWindowOnly();
+        ASSERT_NE(shell.db, nullptr);
+        HKEY key;
+        EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+        RegCloseKey(key);
+        EXPECT_TRUE(FileExists(DefaultDatabase()));
+        EXPECT_EQ(Title(), L"Default - Lingotrove");
+        EXPECT_EQ(ComboTexts(IDC_SOURCE_LANGUAGE), (std::vector<std::wstring>{L"English", L"Espa\u00F1ol"}));
+        EXPECT_EQ(ComboSelection(IDC_SOURCE_LANGUAGE), 0);
+        EXPECT_EQ(ComboSelection(IDC_TARGET_LANGUAGE), 1);
+        EXPECT_TRUE(ComboTexts(IDC_CATEGORY).empty());
+        EXPECT_TRUE(ListRows().empty());
+        EXPECT_EQ(GetFocus(), Item(IDC_PHRASE));
+        DestroyWindow(window);
+        window = nullptr;
+        sqlite3_close(shell.db);
+        shell.db = nullptr;
+        wchar_t stored[MAX_PATH];
+        EXPECT_FALSE(ReadSettingText(kLastDatabaseValue, stored, MAX_PATH))
+            << "LastDB is written only by opening a database from the File menu";
+    }
+    DeleteFileW(DefaultDatabase().c_str());
+}
+
+TEST_F(MainWindowTest, DeletedLastDatabaseIsCreatedAgainUnderItsPath)
+{
+    dbPath = folder.File(L"Vocabulario.db");
+    OpenWindow();
+    EXPECT_TRUE(FileExists(dbPath));
+    EXPECT_EQ(Title(), L"Vocabulario - Lingotrove");
+    EXPECT_EQ(ComboTexts(IDC_TARGET_LANGUAGE), (std::vector<std::wstring>{L"English", L"Espa\u00F1ol"}));
+}
+
+TEST_F(MainWindowTest, LastDatabaseInAMissingFolderEndsTheWindow)
+{
+    dbPath = folder.File(L"gone\\Words.db");
+    WriteSettingText(kLastDatabaseValue, dbPath.c_str());
+    CreateWindowOnly();
+    EXPECT_EQ(shell.db, nullptr);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_FALSE(FileExists(dbPath));
+}
+
+TEST_F(MainWindowTest, LastCategoryIsSelectedWhenItStillExists)
+{
+    sqlite3 *db = CreateStore();
+    int animals = GetOrCreateCategory(db, L"Animals");
+    int food = GetOrCreateCategory(db, L"Food");
+    InsertPhrase(db, food, 1, 2, L"bread", L"pan");
+    InsertPhrase(db, animals, 1, 2, L"cat", L"gato");
+    sqlite3_close(db);
+
+    struct Case { DWORD stored; int selected; const wchar_t *firstSource; };
+    const Case cases[] = {
+        {static_cast<DWORD>(food), 1, L"bread"},
+        {static_cast<DWORD>(animals), 0, L"cat"},
+        {77, 0, L"cat"},                     // stale
+        {0, 0, L"cat"},
+        {0xFFFFFFFF, 0, L"cat"},             // negative
+    };
+    for (const Case &c : cases) {
+        WriteSettingDword(kLastCategoryValue, c.stored);
+        OpenWindow();
+        EXPECT_EQ(ComboSelection(IDC_CATEGORY), c.selected) << c.stored;
+        ASSERT_EQ(ListRows().size(), 1u);
+        EXPECT_EQ(ListRows()[0].source, c.firstSource);
+        DestroyWindow(window);
+        window = nullptr;
+        sqlite3_close(shell.db);
+        shell.db = nullptr;
+        DWORD written = 1234;
+        EXPECT_TRUE(ReadSettingDword(kLastCategoryValue, &written));
+        EXPECT_EQ(written, static_cast<DWORD>(c.selected == 1 ? food : animals))
+            << "closing stores the selected category";
+    }
+}
+
+TEST_F(MainWindowTest, ClosingWithNoCategoryStoresZero)
+{
+    WriteSettingDword(kLastCategoryValue, 5);
+    OpenWindow();
+    DestroyWindow(window);
+    window = nullptr;
+    DWORD written = 1234;
+    EXPECT_TRUE(ReadSettingDword(kLastCategoryValue, &written));
+    EXPECT_EQ(written, 0u);
+}
+
+TEST(MainWindowTitle, IsTheFileNameWithoutItsLastExtension)
+{
+    HWND window = CreateWindowW(L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    std::wstring longPath = L"C:\\data\\" + std::wstring(251, L'n') + L".db";   // cut to 259: no extension left
+    struct Case { std::wstring path, title; };
+    const Case cases[] = {
+        {L"C:\\data\\Words.db", L"Words - Lingotrove"},
+        {L"C:\\data\\a.b.db", L"a.b - Lingotrove"},
+        {L"C:\\data\\noextension", L"noextension - Lingotrove"},
+        {L"C:\\d\u00EDas\\\u8A5E\u5EAB.db", L"\u8A5E\u5EAB - Lingotrove"},
+        {longPath, std::wstring(251, L'n') + L" - Lingotrove"},
+    };
+    ASSERT_EQ(longPath.size(), 262u);
+    for (const Case &c : cases) {
+        SetMainWindowTitle(window, c.path.c_str());
+        wchar_t title[600] = {};
+        GetWindowTextW(window, title, 600);
+        EXPECT_EQ(std::wstring(title), c.title);
+    }
+    DestroyWindow(window);
+}
+
+TEST(FormatWithText, ReplacesOnlyTheFirstPlaceholder)
+{
+    struct Case { const wchar_t *format; size_t size; const wchar_t *expected; };
+    const Case cases[] = {
+        {L"%s - Lingotrove", 64, L"Words - Lingotrove"},
+        {L"%s %s %d %%", 64, L"Words %s %d %%"},
+        {L"no placeholder", 64, L"no placeholder"},
+        {L"%s - Lingotrove", 8, L"Words -"},
+    };
+    for (const Case &c : cases) {
+        wchar_t buffer[64];
+        FormatWithText(buffer, c.size, c.format, L"Words");
+        EXPECT_STREQ(buffer, c.expected);
+    }
+}
+
+}  // namespace

@@ -31,6 +31,10 @@ int wmain(int argc, wchar_t **argv)
     SetDialogIcon(dialog);
     fprintf(out, "icon: %s\n", SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0) ? "yes" : "no");
     DestroyWindow(dialog);
+    GetResourceModule();
+    wchar_t calls[16] = L"0";
+    GetEnvironmentVariableW(L"LINGOTROVE_DARK_MODE_CALLS", calls, 16);
+    fprintf(out, "DarkMode.dll export 1 calls: %ls\n", calls);
     fclose(out);
     return 0;
 }

@@ -36,7 +36,8 @@ TEST(ResourceModule, TranslatedModuleReplacesDialogsAndStringsButNotTheIcon)
               "string 1: %s - Lingotrove\n"
               "dialog 1 translated: no\n"
               "dialog 1 has the phrase list: yes\n"
-              "icon: yes\n");
+              "icon: yes\n"
+              "DarkMode.dll export 1 calls: 0\n");
 
     ASSERT_TRUE(CopyFileW((std::wstring(built) + L"\\mui_sample.dll").c_str(),
                           folder.File(L"prog.exe.mui").c_str(), FALSE));
@@ -45,7 +46,16 @@ TEST(ResourceModule, TranslatedModuleReplacesDialogsAndStringsButNotTheIcon)
               "string 1: %s - Translated\n"
               "dialog 1 translated: yes\n"
               "dialog 1 has the phrase list: no\n"
-              "icon: yes\n");
+              "icon: yes\n"
+              "DarkMode.dll export 1 calls: 0\n");
+
+    // An optional DarkMode.dll beside the program: loaded at the first request and kept, so its
+    // export 1 runs once however often the resource module is asked for.
+    ASSERT_TRUE(CopyFileW((std::wstring(built) + L"\\DarkMode.dll").c_str(),
+                          folder.File(L"DarkMode.dll").c_str(), FALSE));
+    std::string report = RunProbe(probe, folder.File(L"dark.txt"));
+    EXPECT_NE(report.find("string 1: %s - Translated\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("DarkMode.dll export 1 calls: 1\n"), std::string::npos) << report;
 }
 
 }  // namespace

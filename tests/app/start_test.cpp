@@ -159,3 +159,18 @@ TEST(FormatWithText, ReplacesOnlyTheFirstPlaceholder)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(KeyboardLayout, UnchangedWhenThePreferredLayoutIsNotInstalled)
+{
+    HKL layouts[32];
+    int count = GetKeyboardLayoutList(32, layouts);
+    for (int i = 0; i < count; i++)
+        ASSERT_NE(reinterpret_cast<UINT_PTR>(layouts[i]), 0xF001540Au) << "this test needs it absent";
+    HKL before = GetKeyboardLayout(0);
+    SelectPreferredKeyboardLayout();
+    EXPECT_EQ(GetKeyboardLayout(0), before);
+}
+
+}  // namespace

@@ -1,0 +1,130 @@
+// The loopback HTTP server for tests.
+#include "tests/support/http_server.h"
+
+#include <stdio.h>
+
+namespace {
+
+struct WinsockUser {
+    WinsockUser()
+    {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+    }
+};
+
+SOCKET ListenOnLoopback(int *port)
+{
+    static WinsockUser winsock;
+    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    listen(listener, 16);
+    int length = sizeof address;
+    getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length);
+    *port = ntohs(address.sin_port);
+    return listener;
+}
+
+}  // namespace
+
+LoopbackServer::LoopbackServer()
+{
+    InitializeCriticalSection(&lock_);
+    listener_ = ListenOnLoopback(&port_);
+    thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+}
+
+LoopbackServer::~LoopbackServer()
+{
+    closesocket(listener_);   // ends the accept loop
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    for (SOCKET socket : held_)
+        closesocket(socket);
+    DeleteCriticalSection(&lock_);
+}
+
+std::wstring LoopbackServer::Base() const
+{
+    wchar_t base[64];
+    _snwprintf(base, 64, L"http://127.0.0.1:%d", port_);
+    return base;
+}
+
+void LoopbackServer::Answer(int status, const std::string &body)
+{
+    EnterCriticalSection(&lock_);
+    status_ = status;
+    body_ = body;
+    silent_ = false;
+    LeaveCriticalSection(&lock_);
+}
+
+void LoopbackServer::StaySilent()
+{
+    EnterCriticalSection(&lock_);
+    silent_ = true;
+    LeaveCriticalSection(&lock_);
+}
+
+std::vector<std::string> LoopbackServer::RequestLines()
+{
+    EnterCriticalSection(&lock_);
+    std::vector<std::string> lines = requests_;
+    LeaveCriticalSection(&lock_);
+    return lines;
+}
+
+DWORD WINAPI LoopbackServer::Run(void *self)
+{
+    LoopbackServer *server = static_cast<LoopbackServer *>(self);
+    for (;;) {
+        SOCKET client = accept(server->listener_, nullptr, nullptr);
+        if (client == INVALID_SOCKET)
+            return 0;
+        server->Serve(client);
+    }
+}
+
+void LoopbackServer::Serve(SOCKET client)
+{
+    std::string request;
+    char buffer[4096];
+    while (request.find("\r\n\r\n") == std::string::npos) {
+        int received = recv(client, buffer, sizeof buffer, 0);
+        if (received <= 0)
+            break;
+        request.append(buffer, received);
+    }
+    EnterCriticalSection(&lock_);
+    requests_.push_back(request.substr(0, request.find("\r\n")));
+    bool silent = silent_;
+    int status = status_;
+    std::string body = body_;
+    if (silent)
+        held_.push_back(client);
+    LeaveCriticalSection(&lock_);
+    if (silent)
+        return;
+
+    char head[256];
+    _snprintf(head, sizeof head,
+              "HTTP/1.1 %d Status\r\nContent-Type: application/json; charset=UTF-8\r\n"
+              "Content-Length: %u\r\nConnection: close\r\n\r\n",
+              status, static_cast<unsigned>(body.size()));
+    std::string answer = head + body;
+    send(client, answer.data(), static_cast<int>(answer.size()), 0);
+    shutdown(client, SD_SEND);
+    closesocket(client);
+}
+
+int UnusedLoopbackPort()
+{
+    int port = 0;
+    SOCKET listener = ListenOnLoopback(&port);
+    closesocket(listener);
+    return port;
+}

@@ -1,0 +1,44 @@
+// A loopback HTTP server for tests: listens on 127.0.0.1 on a port of its own, records each
+// request line and answers as the test says. Runs on a thread of its own until destroyed.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class LoopbackServer {
+public:
+    LoopbackServer();
+    ~LoopbackServer();
+    LoopbackServer(const LoopbackServer &) = delete;
+    LoopbackServer &operator=(const LoopbackServer &) = delete;
+
+    // "http://127.0.0.1:PORT"
+    std::wstring Base() const;
+
+    // Every following request gets this answer.
+    void Answer(int status, const std::string &body);
+    // Every following request is accepted and read, but never answered while the server lives.
+    void StaySilent();
+
+    std::vector<std::string> RequestLines();
+
+private:
+    static DWORD WINAPI Run(void *self);
+    void Serve(SOCKET client);
+
+    SOCKET listener_ = INVALID_SOCKET;
+    int port_ = 0;
+    HANDLE thread_ = nullptr;
+    CRITICAL_SECTION lock_;
+    int status_ = 200;
+    std::string body_;
+    bool silent_ = false;
+    std::vector<std::string> requests_;
+    std::vector<SOCKET> held_;
+};
+
+// A loopback port on which nothing listens.
+int UnusedLoopbackPort();

@@ -1,0 +1,151 @@
+// HTTP(S) GET on top of WinHTTP, with every timeout set.
+//
+// Measured under Wine: URLDownloadToFileW never returns when a server accepts the connection but
+// does not answer, and saves a 404 page as if it were the download. WinHTTP needs both
+// WinHttpSetTimeouts and WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT; without the latter a silent
+// server also hangs it.
+#include "translate/http_client.h"
+
+#include <windows.h>
+#include <winhttp.h>
+
+#include <vector>
+
+#include "app/settings.h"
+
+namespace {
+
+constexpr int kResolveTimeoutMs = 5000;
+constexpr int kConnectTimeoutMs = 5000;
+constexpr int kSendTimeoutMs = 5000;
+constexpr int kReceiveTimeoutMs = 8000;
+
+// Owns a WinHTTP handle.
+struct InternetHandle {
+    HINTERNET handle = nullptr;
+    explicit InternetHandle(HINTERNET h) : handle(h) {}
+    ~InternetHandle()
+    {
+        if (handle)
+            WinHttpCloseHandle(handle);
+    }
+    InternetHandle(const InternetHandle &) = delete;
+    InternetHandle &operator=(const InternetHandle &) = delete;
+};
+
+// Runs the GET and hands every chunk of a 200 answer to sink. False on any failure, on another
+// status, or when sink refuses a chunk.
+template <typename Sink>
+bool Get(const std::wstring &url, Sink sink)
+{
+    URL_COMPONENTS parts = {};
+    parts.dwStructSize = sizeof parts;
+    parts.dwHostNameLength = static_cast<DWORD>(-1);
+    parts.dwUrlPathLength = static_cast<DWORD>(-1);
+    parts.dwExtraInfoLength = static_cast<DWORD>(-1);
+    if (!WinHttpCrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts))
+        return false;
+    std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
+    std::wstring object(parts.lpszUrlPath, parts.dwUrlPathLength);
+    object.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    if (object.empty())
+        object = L"/";
+
+    InternetHandle session(WinHttpOpen(L"Lingotrove/1.0", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                                       WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    if (!session.handle)
+        return false;
+    WinHttpSetTimeouts(session.handle, kResolveTimeoutMs, kConnectTimeoutMs, kSendTimeoutMs,
+                       kReceiveTimeoutMs);
+    DWORD responseTimeout = kReceiveTimeoutMs;
+    WinHttpSetOption(session.handle, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout,
+                     sizeof responseTimeout);
+
+    InternetHandle connection(WinHttpConnect(session.handle, host.c_str(), parts.nPort, 0));
+    if (!connection.handle)
+        return false;
+    // The URL arrives escaped already; WinHTTP must not escape it again.
+    DWORD flags = WINHTTP_FLAG_ESCAPE_DISABLE | WINHTTP_FLAG_ESCAPE_DISABLE_QUERY;
+    if (parts.nScheme == INTERNET_SCHEME_HTTPS)
+        flags |= WINHTTP_FLAG_SECURE;
+    InternetHandle request(WinHttpOpenRequest(connection.handle, L"GET", object.c_str(), nullptr,
+                                              WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
+    if (!request.handle)
+        return false;
+    WinHttpSetOption(request.handle, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout,
+                     sizeof responseTimeout);
+    if (!WinHttpSendRequest(request.handle, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA,
+                            0, 0, 0) ||
+        !WinHttpReceiveResponse(request.handle, nullptr))
+        return false;
+
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    if (!WinHttpQueryHeaders(request.handle, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                             WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX) ||
+        status != 200)
+        return false;
+
+    std::vector<char> chunk(16384);
+    for (;;) {
+        DWORD read = 0;
+        if (!WinHttpReadData(request.handle, chunk.data(), static_cast<DWORD>(chunk.size()), &read))
+            return false;
+        if (read == 0)
+            return true;
+        if (!sink(chunk.data(), read))
+            return false;
+    }
+}
+
+}  // namespace
+
+std::wstring GetServiceBase(OnlineService service)
+{
+    const wchar_t *name = L"TranslateEndpoint";
+    const wchar_t *fallback = L"https://translate.googleapis.com";
+    if (service == OnlineService::Speech) {
+        name = L"SpeechEndpoint";
+        fallback = L"https://translate.google.com";
+    } else if (service == OnlineService::SpanishDict) {
+        name = L"SpanishDictEndpoint";
+        fallback = L"http://audio1.spanishdict.com";
+    }
+    wchar_t base[MAX_PATH];
+    if (!ReadSettingText(name, base, MAX_PATH) || base[0] == 0)
+        return fallback;
+    std::wstring text = base;
+    while (!text.empty() && text.back() == L'/')
+        text.pop_back();
+    return text;
+}
+
+bool HttpGet(const std::wstring &url, std::string *body)
+{
+    body->clear();
+    bool complete = Get(url, [body](const char *data, DWORD size) {
+        body->append(data, size);
+        return true;
+    });
+    if (!complete)
+        body->clear();
+    return complete;
+}
+
+bool HttpDownloadToFile(const std::wstring &url, const std::wstring &path)
+{
+    std::wstring partial = path + L".part";
+    HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bool complete = Get(url, [file](const char *data, DWORD size) {
+        DWORD written = 0;
+        return WriteFile(file, data, size, &written, nullptr) && written == size;
+    });
+    CloseHandle(file);
+    if (complete && MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return true;
+    DeleteFileW(partial.c_str());
+    return false;
+}

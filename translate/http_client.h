@@ -1,0 +1,28 @@
+// The program's one HTTP(S) client: every GET to an online service goes through here, the
+// translation requests and the pronunciation downloads alike. Any thread may call it; no state
+// is kept between calls.
+//
+// Only a complete answer with status 200 counts as a reply. A dead or silent service ends the
+// request after about ten seconds at most.
+#pragma once
+
+#include <string>
+
+// The online services, each reached through a base URL (scheme, host, optional port) that the
+// user's registry may set and that otherwise has its public default.
+enum class OnlineService {
+    Translate,      // "TranslateEndpoint", default https://translate.googleapis.com
+    Speech,         // "SpeechEndpoint", default https://translate.google.com
+    SpanishDict,    // "SpanishDictEndpoint", default http://audio1.spanishdict.com
+};
+
+// The base URL of a service, read from the registry at each call, without a trailing slash.
+std::wstring GetServiceBase(OnlineService service);
+
+// GETs url into body. Returns true only for a complete 200 answer; body is empty otherwise.
+bool HttpGet(const std::wstring &url, std::string *body);
+
+// GETs url into the file at path. The answer is written to a temporary file beside it, which
+// replaces path only after a complete 200 answer: no partial or error file is ever left under
+// that name. Returns true when path now holds the answer.
+bool HttpDownloadToFile(const std::wstring &url, const std::wstring &path);

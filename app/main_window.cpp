@@ -5,12 +5,15 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include "app/phrase_entry.h"
 #include "app/phrase_list.h"
+#include "app/plugin_api.h"
 #include "app/settings.h"
 #include "app/shell.h"
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"
+#include "translate/translate.h"
 
 static ShellState *Shell(HWND window)
 {
@@ -91,10 +94,24 @@ static void OnDestroy(HWND window)
     WriteSettingDword(kLastCategoryValue, static_cast<DWORD>(category));
 }
 
+static void EmptyEntryFields(HWND window)
+{
+    SendDlgItemMessageW(window, IDC_PHRASE, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    SendDlgItemMessageW(window, IDC_TRANSLATION, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+}
+
 static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notification)
 {
     sqlite3 *db = shell->db;
     switch (command) {
+    case IDC_ADD:
+        AddPhrase(window, db);
+        EmptyEntryFields(window);
+        break;
+    case IDC_UPDATE:
+        UpdateSelectedPhrase(window, db);
+        EmptyEntryFields(window);
+        break;
     case IDCANCEL:
         EndDialog(window, 0);
         break;
@@ -122,6 +139,12 @@ static void OnPhraseListNotify(HWND window, ShellState *shell, NMHDR *header)
         if (reinterpret_cast<NMLVKEYDOWN *>(header)->wVKey == VK_DELETE)
             ForEachSelectedRow(shell->db, header->hwndFrom, DeletePhrase, 0, TRUE);
         break;
+    case LVN_ITEMCHANGED: {
+        NMLISTVIEW *change = reinterpret_cast<NMLISTVIEW *>(header);
+        if ((change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED))
+            ShowSelectedPhrase(shell->db, window, header->hwndFrom, change->iItem);
+        break;
+    }
     case NM_RCLICK:
         ShowPhraseListMenu(shell->db, window, header->hwndFrom);
         break;
@@ -147,6 +170,12 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_NOTIFY:
         if (wParam == IDC_PHRASE_LIST)
             OnPhraseListNotify(window, shell, reinterpret_cast<NMHDR *>(lParam));
+        break;
+    case WM_PLUGIN_TRANSLATE:
+        if (wParam == kPluginServiceTag && lParam) {
+            PluginTranslateRequest *request = reinterpret_cast<PluginTranslateRequest *>(lParam);
+            TranslateText(request->sourceCode, request->targetCode, request->text, request->result);
+        }
         break;
     case WM_INITMENU: {
         wchar_t folder[MAX_PATH];

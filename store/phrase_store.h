@@ -28,6 +28,18 @@ bool UpdatePhrase(sqlite3 *db, int phraseId, int sourceLanguageId, int targetLan
 bool UpdateCategory(sqlite3 *db, int categoryId, const wchar_t *description);
 bool UpdateLanguage(sqlite3 *db, int languageId, const wchar_t *code, const wchar_t *description);
 
+// The languages of a pair, each text cut to 127 units.
+struct PhraseLanguages {
+    wchar_t sourceCode[128];
+    wchar_t targetCode[128];
+    wchar_t sourceDescription[128];
+    wchar_t targetDescription[128];
+};
+
+// Reads the languages of a pair. Returns false, leaving languages untouched, when the pair or
+// one of its languages does not exist (a language id of 0 included).
+bool ReadPhraseLanguages(sqlite3 *db, int phraseId, PhraseLanguages *languages);
+
 // Copies the source and target language codes of a pair into buffers of 128 units (either may be
 // null). Leaves them untouched when the pair or one of its languages does not exist.
 void GetPhraseLanguageCodes(sqlite3 *db, int phraseId, wchar_t *sourceCode, wchar_t *targetCode);

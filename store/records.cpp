@@ -114,7 +114,13 @@ bool UpdateLanguage(sqlite3 *db, int languageId, const wchar_t *code, const wcha
     return RunToEnd(db, block.statement);
 }
 
-void GetPhraseLanguageCodes(sqlite3 *db, int phraseId, wchar_t *sourceCode, wchar_t *targetCode)
+static void CopyColumn(sqlite3_stmt *statement, int column, wchar_t *text)
+{
+    const void *value = sqlite3_column_text16(statement, column);
+    CopyBounded(text, value ? static_cast<const wchar_t *>(value) : L"", 128);
+}
+
+bool ReadPhraseLanguages(sqlite3 *db, int phraseId, PhraseLanguages *languages)
 {
     // Each ON names the other join's alias; SQLite applies both terms to the whole inner join,
     // so S is the source language and T the target language.
@@ -124,19 +130,30 @@ void GetPhraseLanguageCodes(sqlite3 *db, int phraseId, wchar_t *sourceCode, wcha
                          L"JOIN LANGUAGE S ON P.TLANGUAGEID=T.ID JOIN LANGUAGE T ON P.SLANGUAGEID=S.ID "
                          L"WHERE P.ID=%d",
                          phraseId))
-        return;
+        return false;
     sqlite3_stmt *statement = nullptr;
     if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
-        return;
-    if (sqlite3_step(statement) == SQLITE_ROW) {
-        const wchar_t *source = static_cast<const wchar_t *>(sqlite3_column_text16(statement, 0));
-        const wchar_t *target = static_cast<const wchar_t *>(sqlite3_column_text16(statement, 1));
-        if (sourceCode)
-            CopyBounded(sourceCode, source ? source : L"", 128);
-        if (targetCode)
-            CopyBounded(targetCode, target ? target : L"", 128);
+        return false;
+    bool found = sqlite3_step(statement) == SQLITE_ROW;
+    if (found) {
+        CopyColumn(statement, 0, languages->sourceCode);
+        CopyColumn(statement, 1, languages->targetCode);
+        CopyColumn(statement, 2, languages->sourceDescription);
+        CopyColumn(statement, 3, languages->targetDescription);
     }
     sqlite3_finalize(statement);
+    return found;
+}
+
+void GetPhraseLanguageCodes(sqlite3 *db, int phraseId, wchar_t *sourceCode, wchar_t *targetCode)
+{
+    PhraseLanguages languages;
+    if (!ReadPhraseLanguages(db, phraseId, &languages))
+        return;
+    if (sourceCode)
+        CopyBounded(sourceCode, languages.sourceCode, 128);
+    if (targetCode)
+        CopyBounded(targetCode, languages.targetCode, 128);
 }
 
 static void RunIdStatement(sqlite3 *db, const wchar_t *format, int first, int second = 0)

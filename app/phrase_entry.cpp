@@ -1,0 +1,142 @@
+// Adding and updating phrase pairs from the main window's fields.
+#include "app/phrase_entry.h"
+
+#include <commctrl.h>
+
+#include "app/shell.h"
+#include "resources/resource_ids.h"
+#include "store/phrase_store.h"
+#include "store/statement.h"
+#include "translate/translate.h"
+
+namespace {
+
+// Language codes have at most 15 characters; a longer stored code is cut.
+constexpr size_t kCodeUnits = 16;
+
+void LookupLanguageCode(sqlite3 *db, int languageId, wchar_t *code)
+{
+    wchar_t sql[128];
+    code[0] = 0;
+    if (FormatStatement(sql, 128, L"SELECT CODE FROM LANGUAGE WHERE ID=%d", languageId))
+        QueryFirstText(db, sql, code, kCodeUnits);
+}
+
+int ComboId(HWND window, int control)
+{
+    return static_cast<int>(GetComboSelectionData(window, control));
+}
+
+void SetRowText(HWND list, int row, int column, const wchar_t *text)
+{
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = const_cast<wchar_t *>(text);
+    SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+}
+
+void GetRowText(HWND list, int row, int column, wchar_t *text, int units)
+{
+    text[0] = 0;
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = units;
+    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+}
+
+void SelectByDescription(HWND window, int control, const wchar_t *description)
+{
+    LRESULT index = SendDlgItemMessageW(window, control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                        reinterpret_cast<LPARAM>(description));
+    if (index != CB_ERR)
+        SendDlgItemMessageW(window, control, CB_SETCURSEL, index, 0);
+}
+
+}  // namespace
+
+void AddPhrase(HWND window, sqlite3 *db)
+{
+    wchar_t phrase[256];
+    wchar_t translation[256];
+    GetDlgItemTextW(window, IDC_PHRASE, phrase, 256);
+    GetDlgItemTextW(window, IDC_TRANSLATION, translation, 256);
+    if (phrase[0] == 0 && translation[0] == 0)
+        return;
+
+    int category = ComboId(window, IDC_CATEGORY);
+    int target = ComboId(window, IDC_TARGET_LANGUAGE);
+    int source = ComboId(window, IDC_SOURCE_LANGUAGE);
+    wchar_t sourceCode[kCodeUnits];
+    wchar_t targetCode[kCodeUnits];
+    LookupLanguageCode(db, source, sourceCode);
+    LookupLanguageCode(db, target, targetCode);
+
+    bool bothFilled = phrase[0] != 0 && translation[0] != 0;
+    if (phrase[0] == 0)
+        TranslateText(targetCode, sourceCode, translation, phrase);
+    else if (translation[0] == 0)
+        TranslateText(sourceCode, targetCode, phrase, translation);
+
+    int id = InsertPhrase(db, category, source, target, phrase, translation);
+
+    HWND list = GetDlgItem(window, IDC_PHRASE_LIST);
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = phrase;
+    item.lParam = id;
+    int row = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    SetRowText(list, row, 1, translation);
+    SendMessageW(list, LVM_ENSUREVISIBLE, row, FALSE);
+
+    if (bothFilled)
+        SendMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window, IDC_PHRASE)), TRUE);
+}
+
+void UpdateSelectedPhrase(HWND window, sqlite3 *db)
+{
+    HWND list = GetDlgItem(window, IDC_PHRASE_LIST);
+    int row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (row == -1)
+        return;
+    wchar_t phrase[128];
+    wchar_t translation[128];
+    GetDlgItemTextW(window, IDC_PHRASE, phrase, 128);
+    GetDlgItemTextW(window, IDC_TRANSLATION, translation, 128);
+    if (phrase[0] == 0 || translation[0] == 0)
+        return;
+
+    LVITEMW item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    UpdatePhrase(db, static_cast<int>(item.lParam), ComboId(window, IDC_SOURCE_LANGUAGE),
+                 ComboId(window, IDC_TARGET_LANGUAGE), phrase, translation);
+    SetRowText(list, row, 0, phrase);
+    SetRowText(list, row, 1, translation);
+}
+
+void ShowSelectedPhrase(sqlite3 *db, HWND window, HWND list, int index)
+{
+    if (index == -1) {
+        SetDlgItemTextW(window, IDC_PHRASE, L"");
+        SetDlgItemTextW(window, IDC_TRANSLATION, L"");
+        return;
+    }
+    wchar_t text[128];
+    GetRowText(list, index, 0, text, 128);
+    SetDlgItemTextW(window, IDC_PHRASE, text);
+    GetRowText(list, index, 1, text, 128);
+    SetDlgItemTextW(window, IDC_TRANSLATION, text);
+
+    LVITEMW item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    PhraseLanguages languages;
+    if (!ReadPhraseLanguages(db, static_cast<int>(item.lParam), &languages))
+        return;
+    SelectByDescription(window, IDC_SOURCE_LANGUAGE, languages.sourceDescription);
+    SelectByDescription(window, IDC_TARGET_LANGUAGE, languages.targetDescription);
+}

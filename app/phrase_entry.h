@@ -1,0 +1,20 @@
+// Typing phrase pairs in the main window: add, update, and loading a selected row back into the
+// fields. Main thread only; an add may wait for the online translation.
+#pragma once
+
+#include <windows.h>
+
+struct sqlite3;
+
+// Stores the pair typed in fields 20 and 21 in the selected category and languages and adds its
+// row to the list. When exactly one field is filled, the other is asked of the translation
+// service first (an empty answer is stored as it is). Nothing happens when both are empty.
+void AddPhrase(HWND window, sqlite3 *db);
+
+// Rewrites the first selected pair with the fields and the selected languages, when both fields
+// are filled; its category stays.
+void UpdateSelectedPhrase(HWND window, sqlite3 *db);
+
+// Puts row index of list into the fields and selects its languages in the language combos by
+// description; index -1 empties the fields.
+void ShowSelectedPhrase(sqlite3 *db, HWND window, HWND list, int index);

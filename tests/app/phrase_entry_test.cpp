@@ -1,0 +1,205 @@
+// Typing pairs in the main window: add (with the translation service on a loopback server),
+// update, selection of a row, and the plug-in translation message.
+#include "tests/support/http_server.h"
+
+#include <commctrl.h>
+
+#include "app/plugin_api.h"
+#include "app/settings.h"
+#include "resources/resource_ids.h"
+#include "sqlite3.h"
+#include "store/phrase_store.h"
+#include "store/statement.h"
+#include "tests/app/window_fixture.h"
+
+namespace {
+
+class PhraseEntryTest : public MainWindowTest {
+protected:
+    LoopbackServer server;
+    int travel = 0;
+
+    void OpenEntryWindow(void (*fill)(sqlite3 *) = nullptr)
+    {
+        sqlite3 *db = CreateStore();
+        travel = GetOrCreateCategory(db, L"Travel");
+        if (fill)
+            fill(db);
+        sqlite3_close(db);
+        ASSERT_TRUE(WriteSettingText(L"TranslateEndpoint", server.Base().c_str()));
+        OpenWindow();
+    }
+    void Type(const wchar_t *phrase, const wchar_t *translation)
+    {
+        SetDlgItemTextW(window, IDC_PHRASE, phrase);
+        SetDlgItemTextW(window, IDC_TRANSLATION, translation);
+    }
+    std::wstring Field(int id)
+    {
+        wchar_t text[300] = {};
+        GetDlgItemTextW(window, id, text, 300);
+        return text;
+    }
+    ::Rows Stored()
+    {
+        return QueryRows(shell.db, L"SELECT CATEGORYID,SLANGUAGEID,TLANGUAGEID,SOURCE,TARGET FROM PHRASE ORDER BY ID");
+    }
+    void PressEnterIn(int control)
+    {
+        MSG message = {Item(control), WM_KEYDOWN, VK_RETURN, 0x001C0001, 0, {0, 0}};
+        EXPECT_TRUE(IsDialogMessageW(window, &message));
+    }
+};
+
+TEST_F(PhraseEntryTest, BothFieldsEmptyAddsNothing)
+{
+    OpenEntryWindow();
+    Command(IDC_ADD);
+    EXPECT_TRUE(Stored().empty());
+    EXPECT_TRUE(ListRows().empty());
+    EXPECT_TRUE(server.RequestLines().empty());
+}
+
+TEST_F(PhraseEntryTest, OnlyThePhraseAsksForTheTranslation)
+{
+    OpenEntryWindow();
+    server.Answer(200, R"([[["hola","hello",null,null,10]],null,"en"])");
+    Type(L"hello", L"");
+    Command(IDC_ADD);
+    EXPECT_EQ(server.RequestLines(),
+              std::vector<std::string>{"GET /translate_a/single?client=gtx&sl=en&tl=es&dt=t&q=hello HTTP/1.1"});
+    EXPECT_EQ(Stored(), (::Rows{{std::to_wstring(travel), L"1", L"2", L"hello", L"hola"}}));
+    EXPECT_EQ(ListRows(), (std::vector<ListRow>{{L"hello", L"hola", 1, false}}));
+    EXPECT_EQ(Field(IDC_PHRASE), L"");
+    EXPECT_EQ(Field(IDC_TRANSLATION), L"");
+}
+
+TEST_F(PhraseEntryTest, OnlyTheTranslationAsksTheOtherWay)
+{
+    OpenEntryWindow();
+    server.Answer(200, R"([[["good morning","buenos d\u00edas"]]])");
+    Type(L"", L"buenos d\u00EDas");
+    Command(IDC_ADD);
+    EXPECT_EQ(server.RequestLines(),
+              std::vector<std::string>{"GET /translate_a/single?client=gtx&sl=es&tl=en&dt=t&q=buenos%20d%C3%ADas HTTP/1.1"});
+    EXPECT_EQ(Stored(), (::Rows{{std::to_wstring(travel), L"1", L"2", L"good morning", L"buenos d\u00EDas"}}));
+}
+
+TEST_F(PhraseEntryTest, NetworkDownStoresThePairWithThatSideEmpty)
+{
+    OpenEntryWindow();
+    wchar_t dead[64];
+    _snwprintf(dead, 64, L"http://127.0.0.1:%d", UnusedLoopbackPort());
+    ASSERT_TRUE(WriteSettingText(L"TranslateEndpoint", dead));
+    Type(L"hello", L"");
+    Command(IDC_ADD);
+    EXPECT_EQ(Stored(), (::Rows{{std::to_wstring(travel), L"1", L"2", L"hello", L""}}));
+    EXPECT_EQ(ListRows().size(), 1u);
+}
+
+TEST_F(PhraseEntryTest, EnterAddsAndFocusReturnsToThePhrase)
+{
+    OpenEntryWindow();
+    Type(L"don't", L"no lo hagas");
+    SetFocus(Item(IDC_TRANSLATION));
+    PressEnterIn(IDC_TRANSLATION);
+    EXPECT_TRUE(server.RequestLines().empty()) << "both sides typed: no request";
+    EXPECT_EQ(Stored(), (::Rows{{std::to_wstring(travel), L"1", L"2", L"don't", L"no lo hagas"}}));
+    EXPECT_EQ(Field(IDC_PHRASE), L"");
+    EXPECT_EQ(Field(IDC_TRANSLATION), L"");
+    EXPECT_EQ(GetFocus(), Item(IDC_PHRASE));
+
+    // After a translation request the focus stays where it was.
+    server.Answer(200, R"([["x"]])");
+    Type(L"", L"s\u00ED");
+    SetFocus(Item(IDC_TRANSLATION));
+    Command(IDC_ADD);
+    EXPECT_EQ(GetFocus(), Item(IDC_TRANSLATION));
+}
+
+TEST_F(PhraseEntryTest, SelectingARowShowsItAndUpdateRewritesIt)
+{
+    OpenEntryWindow([](sqlite3 *db) {
+        GetOrCreateLanguage(db, L"de", L"Deutsch");
+        InsertPhrase(db, 1, 3, 1, L"Hallo 'du'", L"hello you");
+        InsertPhrase(db, 1, 1, 2, L"yes", L"s\u00ED");
+    });
+    SelectRows({0});
+    EXPECT_EQ(Field(IDC_PHRASE), L"Hallo 'du'");
+    EXPECT_EQ(Field(IDC_TRANSLATION), L"hello you");
+    EXPECT_EQ(ComboTexts(IDC_SOURCE_LANGUAGE)[ComboSelection(IDC_SOURCE_LANGUAGE)], L"Deutsch");
+    EXPECT_EQ(ComboTexts(IDC_TARGET_LANGUAGE)[ComboSelection(IDC_TARGET_LANGUAGE)], L"English");
+
+    // One field empty: nothing changes, and both fields are emptied all the same.
+    SetDlgItemTextW(window, IDC_TRANSLATION, L"");
+    Command(IDC_UPDATE);
+    EXPECT_EQ(Stored()[0], (std::vector<std::wstring>{L"1", L"3", L"1", L"Hallo 'du'", L"hello you"}));
+    EXPECT_EQ(Field(IDC_PHRASE), L"");
+
+    SelectRows({0});
+    SendDlgItemMessageW(window, IDC_TARGET_LANGUAGE, CB_SETCURSEL, 2, 0);   // Deutsch, English, Espa\u00F1ol
+    Type(L"Hallo 'ihr'", L"hola a todos");
+    Command(IDC_UPDATE);
+    EXPECT_EQ(Stored()[0], (std::vector<std::wstring>{L"1", L"3", L"2", L"Hallo 'ihr'", L"hola a todos"}));
+    EXPECT_EQ(ListRows()[0], (ListRow{L"Hallo 'ihr'", L"hola a todos", 1, true}));
+    EXPECT_EQ(Field(IDC_PHRASE), L"");
+
+    // Without a selected row nothing is updated.
+    SelectRows({});
+    Type(L"new", L"nuevo");
+    Command(IDC_UPDATE);
+    EXPECT_EQ(Stored()[1], (std::vector<std::wstring>{L"1", L"1", L"2", L"yes", L"s\u00ED"}));
+    EXPECT_EQ(Field(IDC_TRANSLATION), L"");
+}
+
+TEST_F(PhraseEntryTest, LanguagesAreSelectedByTheirFirstMatchingDescription)
+{
+    OpenEntryWindow([](sqlite3 *db) {
+        GetOrCreateLanguage(db, L"en-gb", L"english");     // same text, other case
+        InsertPhrase(db, 1, 3, 2, L"colour", L"color");
+        InsertPhrase(db, 1, 0, 2, L"loose", L"suelto");
+    });
+    std::vector<std::wstring> languages = ComboTexts(IDC_SOURCE_LANGUAGE);
+    SendDlgItemMessageW(window, IDC_SOURCE_LANGUAGE, CB_SETCURSEL, 2, 0);
+    SelectRows({0});
+    int selected = ComboSelection(IDC_SOURCE_LANGUAGE);
+    ASSERT_GE(selected, 0);
+    EXPECT_EQ(_wcsicmp(languages[selected].c_str(), L"english"), 0);
+    for (int i = 0; i < selected; i++)
+        EXPECT_NE(_wcsicmp(languages[i].c_str(), L"english"), 0) << "not the first match";
+
+    // A pair without a source language leaves both combos as they are.
+    SendDlgItemMessageW(window, IDC_SOURCE_LANGUAGE, CB_SETCURSEL, 2, 0);
+    SendDlgItemMessageW(window, IDC_TARGET_LANGUAGE, CB_SETCURSEL, 0, 0);
+    SelectRows({1});
+    EXPECT_EQ(Field(IDC_PHRASE), L"loose");
+    EXPECT_EQ(ComboSelection(IDC_SOURCE_LANGUAGE), 2);
+    EXPECT_EQ(ComboSelection(IDC_TARGET_LANGUAGE), 0);
+}
+
+TEST_F(PhraseEntryTest, OverlongLanguageCodesAreCut)
+{
+    OpenEntryWindow([](sqlite3 *db) {
+        RunStatement(db, L"UPDATE LANGUAGE SET CODE='abcdefghijklmnopqrstuvwxyz' WHERE ID=2");
+    });
+    server.Answer(200, R"([[["x","y"]]])");
+    Type(L"hi", L"");
+    Command(IDC_ADD);
+    EXPECT_EQ(server.RequestLines(),
+              std::vector<std::string>{"GET /translate_a/single?client=gtx&sl=en&tl=abcdefghijklmno&dt=t&q=hi HTTP/1.1"});
+}
+
+TEST_F(PhraseEntryTest, PluginTranslateMessage)
+{
+    OpenEntryWindow();
+    server.Answer(200, R"([[["hola","hello"]]])");
+    wchar_t result[128] = L"untouched";
+    PluginTranslateRequest request = {L"en", L"hello", L"es", result};
+    EXPECT_EQ(SendMessageW(window, WM_PLUGIN_TRANSLATE, 15, reinterpret_cast<LPARAM>(&request)), 0);
+    EXPECT_STREQ(result, L"untouched");
+    EXPECT_TRUE(server.RequestLines().empty());
+    EXPECT_EQ(SendMessageW(window, WM_PLUGIN_TRANSLATE, kPluginServiceTag, reinterpret_cast<LPARAM>(&request)), 0);
+    EXPECT_STREQ(result, L"hola");
+}
+
+}  // namespace

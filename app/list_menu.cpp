@@ -9,6 +9,7 @@
 
 #include <vector>
 
+#include "app/list_rows.h"
 #include "app/shell.h"
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
@@ -79,13 +80,9 @@ static void AttachSubmenu(HMENU popup, UINT command, HMENU submenu)
 static void CopySelectedRows(sqlite3 *db, HWND list, int category)
 {
     BeginTransaction(db);
-    int found = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+    int found = FirstSelectedRow(list);
     while (found != -1) {
-        LVITEMW item = {};
-        item.mask = LVIF_PARAM;
-        item.iItem = found;
-        SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        CopyPhrase(db, static_cast<int>(item.lParam), category);
+        CopyPhrase(db, static_cast<int>(RowId(list, found)), category);
         found = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, found, LVNI_SELECTED));
     }
     CommitTransaction(db);

@@ -5,6 +5,8 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include "app/database_files.h"
+#include "app/list_rows.h"
 #include "app/phrase_entry.h"
 #include "app/phrase_list.h"
 #include "app/plugin_api.h"
@@ -13,6 +15,7 @@
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"
+#include "store/settings_dialogs.h"
 #include "translate/translate.h"
 
 static ShellState *Shell(HWND window)
@@ -34,21 +37,6 @@ static void SelectLastCategory(HWND window)
             return;
         }
     }
-}
-
-static void PreparePhraseList(HWND window)
-{
-    HWND list = GetDlgItem(window, IDC_PHRASE_LIST);
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
-                 LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    RECT client;
-    GetClientRect(list, &client);
-    LVCOLUMNW column = {};
-    column.mask = LVCF_FMT | LVCF_WIDTH;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = (client.right - client.left - GetSystemMetrics(SM_CXVSCROLL)) / 2;
-    for (int i = 0; i < 2; i++)
-        SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
 }
 
 // The Add-ons popup holds a placeholder so that the resource compiler keeps it; plug-in
@@ -80,7 +68,7 @@ static BOOL OnInitDialog(HWND window, ShellState *shell)
     SendDlgItemMessageW(window, IDC_TRANSLATION, EM_LIMITTEXT, 120, 0);
     FillSelectors(window, shell->db);
     SelectLastCategory(window);
-    PreparePhraseList(window);
+    PrepareListColumns(GetDlgItem(window, IDC_PHRASE_LIST), 2);
     FillPhraseList(window, shell->db);
     SendMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window, IDC_PHRASE)), TRUE);
     RemoveAddOnsPlaceholder(window);
@@ -119,6 +107,22 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
         if (notification == CBN_SELCHANGE)
             FillPhraseList(window, db);
         break;
+    case IDM_CATEGORY_SETTINGS:
+        DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_CATEGORIES), window,
+                        CategorySettingsDialog, reinterpret_cast<LPARAM>(db));
+        RefillSelector(window, db, TRUE, IDC_CATEGORY, TRUE);
+        break;
+    case IDM_LANGUAGE_SETTINGS:
+        DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_LANGUAGES), window,
+                        LanguageSettingsDialog, reinterpret_cast<LPARAM>(db));
+        RefillLanguageSelectors(window, db, TRUE);
+        break;
+    case IDM_OPEN_DATABASE:
+        OpenDatabase(window, shell, kOpenFromDialog);
+        break;
+    case IDM_NEW_DATABASE:
+        OpenDatabase(window, shell, kOpenNewDatabase);
+        break;
     case IDM_SWAP_CATEGORY:
         SwapLanguages(db, static_cast<int>(GetComboSelectionData(window, IDC_CATEGORY)));
         FillPhraseList(window, db);
@@ -128,6 +132,8 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
         FillPhraseList(window, db);
         break;
     default:
+        if (command >= IDM_DATABASE_FIRST && command <= IDM_DATABASE_LAST)
+            OpenDatabase(window, shell, static_cast<int>(command));
         break;
     }
 }

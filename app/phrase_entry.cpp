@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include "app/list_rows.h"
 #include "app/shell.h"
 #include "resources/resource_ids.h"
 #include "store/phrase_store.h"
@@ -25,24 +26,6 @@ void LookupLanguageCode(sqlite3 *db, int languageId, wchar_t *code)
 int ComboId(HWND window, int control)
 {
     return static_cast<int>(GetComboSelectionData(window, control));
-}
-
-void SetRowText(HWND list, int row, int column, const wchar_t *text)
-{
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = const_cast<wchar_t *>(text);
-    SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-}
-
-void GetRowText(HWND list, int row, int column, wchar_t *text, int units)
-{
-    text[0] = 0;
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = units;
-    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
 }
 
 void SelectByDescription(HWND window, int control, const wchar_t *description)
@@ -81,13 +64,7 @@ void AddPhrase(HWND window, sqlite3 *db)
     int id = InsertPhrase(db, category, source, target, phrase, translation);
 
     HWND list = GetDlgItem(window, IDC_PHRASE_LIST);
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    item.pszText = phrase;
-    item.lParam = id;
-    int row = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    SetRowText(list, row, 1, translation);
+    int row = AppendRow(list, id, phrase, translation);
     SendMessageW(list, LVM_ENSUREVISIBLE, row, FALSE);
 
     if (bothFilled)
@@ -97,7 +74,7 @@ void AddPhrase(HWND window, sqlite3 *db)
 void UpdateSelectedPhrase(HWND window, sqlite3 *db)
 {
     HWND list = GetDlgItem(window, IDC_PHRASE_LIST);
-    int row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    int row = FirstSelectedRow(list);
     if (row == -1)
         return;
     wchar_t phrase[128];
@@ -107,14 +84,9 @@ void UpdateSelectedPhrase(HWND window, sqlite3 *db)
     if (phrase[0] == 0 || translation[0] == 0)
         return;
 
-    LVITEMW item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    UpdatePhrase(db, static_cast<int>(item.lParam), ComboId(window, IDC_SOURCE_LANGUAGE),
+    UpdatePhrase(db, static_cast<int>(RowId(list, row)), ComboId(window, IDC_SOURCE_LANGUAGE),
                  ComboId(window, IDC_TARGET_LANGUAGE), phrase, translation);
-    SetRowText(list, row, 0, phrase);
-    SetRowText(list, row, 1, translation);
+    SetRowTexts(list, row, phrase, translation);
 }
 
 void ShowSelectedPhrase(sqlite3 *db, HWND window, HWND list, int index)
@@ -130,12 +102,8 @@ void ShowSelectedPhrase(sqlite3 *db, HWND window, HWND list, int index)
     GetRowText(list, index, 1, text, 128);
     SetDlgItemTextW(window, IDC_TRANSLATION, text);
 
-    LVITEMW item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = index;
-    SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     PhraseLanguages languages;
-    if (!ReadPhraseLanguages(db, static_cast<int>(item.lParam), &languages))
+    if (!ReadPhraseLanguages(db, static_cast<int>(RowId(list, index)), &languages))
         return;
     SelectByDescription(window, IDC_SOURCE_LANGUAGE, languages.sourceDescription);
     SelectByDescription(window, IDC_TARGET_LANGUAGE, languages.targetDescription);

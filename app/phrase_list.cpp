@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include "app/list_rows.h"
 #include "app/shell.h"
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
@@ -76,20 +77,8 @@ void FillPhraseList(HWND window, sqlite3 *db)
     HWND list = GetDlgItem(window, IDC_PHRASE_LIST);
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-    for (int n = 0; sqlite3_step(statement) == SQLITE_ROW; n++) {
-        LVITEMW item = {};
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = n;
-        item.pszText = const_cast<wchar_t *>(ColumnText(statement, 1));
-        item.lParam = sqlite3_column_int(statement, 0);
-        LRESULT row = SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        LVITEMW target = {};
-        target.mask = LVIF_TEXT;
-        target.iItem = static_cast<int>(row);
-        target.iSubItem = 1;
-        target.pszText = const_cast<wchar_t *>(ColumnText(statement, 2));
-        SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&target));
-    }
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        AppendRow(list, sqlite3_column_int(statement, 0), ColumnText(statement, 1), ColumnText(statement, 2));
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     sqlite3_finalize(statement);
@@ -104,24 +93,15 @@ static bool ConfirmDelete(HWND list)
     return MessageBoxW(list, question, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
-static LPARAM RowParam(HWND list, int index)
-{
-    LVITEMW item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = index;
-    SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    return item.lParam;
-}
-
 void ForEachSelectedRow(sqlite3 *db, HWND list, RowOperation operation, int extra, BOOL confirm)
 {
     if (confirm && !ConfirmDelete(list))
         return;
     BeginTransaction(db);
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    int found = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+    int found = FirstSelectedRow(list);
     while (found != -1) {
-        int id = static_cast<int>(RowParam(list, found));
+        int id = static_cast<int>(RowId(list, found));
         SendMessageW(list, LVM_DELETEITEM, found, 0);
         operation(db, id, extra);
         // The next row now stands where the deleted one was.

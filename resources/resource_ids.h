@@ -59,3 +59,14 @@
 #define IDM_LIST_DELETE     10
 #define IDM_LIST_MOVE       11
 #define IDM_LIST_COPY       12
+
+// Category and language settings dialogs
+#define IDC_SETTINGS_LIST   12
+#define IDC_SETTINGS_FIRST  20
+#define IDC_SETTINGS_SECOND 21
+#define IDC_SETTINGS_ADD    30
+#define IDC_SETTINGS_UPDATE 31
+
+// New database dialog
+#define IDC_NEW_DB_NAME     10
+#define IDC_NEW_DB_OK       11

@@ -11,6 +11,7 @@ namespace {
 std::string RunProbe(const std::wstring &probe, const std::wstring &report)
 {
     std::wstring command = L"\"" + probe + L"\" \"" + report + L"\"";
+    SetEnvironmentVariableW(L"LINGOTROVE_DARK_MODE_CALLS", nullptr);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -51,7 +52,7 @@ TEST(ResourceModule, TranslatedModuleReplacesDialogsAndStringsButNotTheIcon)
 
     // An optional DarkMode.dll beside the program: loaded at the first request and kept, so its
     // export 1 runs once however often the resource module is asked for.
-    ASSERT_TRUE(CopyFileW((std::wstring(built) + L"\\DarkMode.dll").c_str(),
+    ASSERT_TRUE(CopyFileW((std::wstring(built) + L"\\extras\\DarkMode.dll").c_str(),
                           folder.File(L"DarkMode.dll").c_str(), FALSE));
     std::string report = RunProbe(probe, folder.File(L"dark.txt"));
     EXPECT_NE(report.find("string 1: %s - Translated\n"), std::string::npos) << report;

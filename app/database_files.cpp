@@ -1,0 +1,113 @@
+// Creating and opening database files from the File menu.
+#include "app/database_files.h"
+
+#include <shlwapi.h>
+
+#include "app/phrase_list.h"
+#include "app/settings.h"
+#include "app/shell.h"
+#include "resources/resource_ids.h"
+#include "sqlite3.h"
+#include "store/phrase_store.h"
+#include "store/text.h"
+
+namespace {
+
+// Finds the path for mode; false when there is nothing to open.
+bool ChooseDatabase(HWND window, int mode, wchar_t *path)
+{
+    if (mode == kOpenFromDialog)
+        return AskFileName(window, path, FALSE, L"db", IDS_FILTER_DB) != 0;
+    if (mode == kOpenNewDatabase) {
+        if (DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_NEW_DATABASE), window,
+                            NewDatabaseDialog, reinterpret_cast<LPARAM>(path)) != 1)
+            return false;
+        sqlite3_close(OpenPhraseStore(path, true));
+        return true;
+    }
+    wchar_t name[MAX_PATH] = {};
+    if (!GetMenuStringW(GetSubMenu(GetMenu(window), 0), mode, name, MAX_PATH, MF_BYCOMMAND))
+        return false;
+    GetProgramFolder(path);
+    return PathAppendW(path, name) && wcslen(path) + 4 < MAX_PATH && lstrcatW(path, L".db");
+}
+
+void RefuseName(HWND dialog)
+{
+    wchar_t caption[128] = {};
+    wchar_t message[128] = {};
+    GetWindowTextW(dialog, caption, 128);
+    LoadStringW(GetResourceModule(), IDS_DB_REFUSED, message, 128);
+    MessageBoxW(dialog, message, caption, MB_ICONERROR);
+}
+
+void OnNewDatabaseOk(HWND dialog)
+{
+    wchar_t name[128] = {};
+    GetDlgItemTextW(dialog, IDC_NEW_DB_NAME, name, 128);
+    wchar_t path[MAX_PATH];
+    GetProgramFolder(path);
+    // Creating the file is the test of the name: it refuses an existing file, characters the file
+    // system does not allow and folders that do not exist.
+    HANDLE file = INVALID_HANDLE_VALUE;
+    if (PathAppendW(path, name) && wcslen(path) + 4 < MAX_PATH && lstrcatW(path, L".db"))
+        file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        RefuseName(dialog);
+        return;
+    }
+    CloseHandle(file);
+    DeleteFileW(path);
+    CopyBounded(reinterpret_cast<wchar_t *>(GetWindowLongPtrW(dialog, DWLP_USER)), path, MAX_PATH);
+    EndDialog(dialog, 1);
+}
+
+}  // namespace
+
+void OpenDatabase(HWND window, ShellState *shell, int mode)
+{
+    wchar_t path[MAX_PATH] = {};
+    if (!ChooseDatabase(window, mode, path))
+        return;
+    sqlite3 *db = nullptr;
+    if (sqlite3_open16(path, &db) != SQLITE_OK) {
+        sqlite3_close(db);
+        return;
+    }
+    WriteSettingText(kLastDatabaseValue, path);
+    sqlite3_close(shell->db);
+    shell->db = db;
+    SetMainWindowTitle(window, path);
+    FillSelectors(window, db);
+    FillPhraseList(window, db);
+}
+
+INT_PTR CALLBACK NewDatabaseDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        SendDlgItemMessageW(dialog, IDC_NEW_DB_NAME, EM_LIMITTEXT, 127, 0);
+        SetDialogIcon(dialog);
+        return FALSE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_NEW_DB_NAME:
+            if (HIWORD(wParam) == EN_CHANGE)
+                EnableWindow(GetDlgItem(dialog, IDC_NEW_DB_OK),
+                             SendDlgItemMessageW(dialog, IDC_NEW_DB_NAME, WM_GETTEXTLENGTH, 0, 0) != 0);
+            break;
+        case IDC_NEW_DB_OK:
+            OnNewDatabaseOk(dialog);
+            break;
+        case IDCANCEL:
+            EndDialog(dialog, 0);
+            break;
+        default:
+            break;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,22 @@
+// Small helpers for the rows of the program's list views: item data holds a record id.
+#pragma once
+
+#include <windows.h>
+
+// Grid lines, full-row select, and left-aligned columns without captions sharing the client
+// width less a vertical scroll bar.
+void PrepareListColumns(HWND list, int columns);
+
+// Appends a row (the list's sort decides where it lands); second may be null. Returns its index.
+int AppendRow(HWND list, LPARAM id, const wchar_t *first, const wchar_t *second);
+
+// The first selected row, or -1.
+int FirstSelectedRow(HWND list);
+
+LPARAM RowId(HWND list, int row);
+
+// Sets the texts of columns 0 and 1 of a row; a null text leaves its column as it is.
+void SetRowTexts(HWND list, int row, const wchar_t *first, const wchar_t *second);
+
+// Reads a column of a row into text (units, terminator included).
+void GetRowText(HWND list, int row, int column, wchar_t *text, int units);

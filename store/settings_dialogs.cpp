@@ -1,0 +1,162 @@
+// The category and language settings dialogs. Both show one list of records above their edit
+// fields; they differ in the number of fields, their limits, the query and the operations, which
+// each dialog's procedure hands to the shared handlers below.
+#include "store/settings_dialogs.h"
+
+#include <commctrl.h>
+
+#include "app/list_rows.h"
+#include "app/phrase_list.h"
+#include "app/shell.h"
+#include "resources/resource_ids.h"
+#include "store/phrase_store.h"
+#include "store/settings_list.h"
+
+namespace {
+
+struct SettingsKind {
+    int fields;                 // 1: description; 2: code and description
+    int limits[2];              // characters per field
+    const wchar_t *query;       // id, then one text per field
+    int (*add)(sqlite3 *db, const wchar_t *first, const wchar_t *second);
+    bool (*update)(sqlite3 *db, int id, const wchar_t *first, const wchar_t *second);
+    RowOperation remove;
+};
+
+const SettingsKind kCategories = {
+    1,
+    {120, 0},
+    L"SELECT ID,DESCRIPTION FROM CATEGORY ORDER BY DESCRIPTION",
+    [](sqlite3 *db, const wchar_t *description, const wchar_t *) {
+        return GetOrCreateCategory(db, description);
+    },
+    [](sqlite3 *db, int id, const wchar_t *description, const wchar_t *) {
+        return UpdateCategory(db, id, description);
+    },
+    DeleteCategory,
+};
+
+const SettingsKind kLanguages = {
+    2,
+    {15, 120},
+    L"SELECT ID,CODE,DESCRIPTION FROM LANGUAGE ORDER BY CODE",
+    GetOrCreateLanguage,
+    UpdateLanguage,
+    DeleteLanguage,
+};
+
+sqlite3 *Connection(HWND dialog)
+{
+    return reinterpret_cast<sqlite3 *>(GetWindowLongPtrW(dialog, DWLP_USER));
+}
+
+const int kFieldIds[2] = {IDC_SETTINGS_FIRST, IDC_SETTINGS_SECOND};
+
+// Reads the fields into texts (128 units each); true when all of them are filled.
+bool ReadFields(HWND dialog, const SettingsKind &kind, wchar_t texts[2][128])
+{
+    bool filled = true;
+    for (int i = 0; i < kind.fields; i++) {
+        GetDlgItemTextW(dialog, kFieldIds[i], texts[i], 128);
+        filled = filled && texts[i][0] != 0;
+    }
+    return filled;
+}
+
+void OnInitDialog(HWND dialog, const SettingsKind &kind, sqlite3 *db)
+{
+    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(db));
+    for (int i = 0; i < kind.fields; i++)
+        SendDlgItemMessageW(dialog, kFieldIds[i], EM_LIMITTEXT, kind.limits[i], 0);
+    HWND list = GetDlgItem(dialog, IDC_SETTINGS_LIST);
+    PrepareListColumns(list, kind.fields);
+    FillSettingsList(list, db, kind.query, kind.fields);
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_SETTINGS_FIRST)), TRUE);
+    SetDialogIcon(dialog);
+}
+
+void OnAdd(HWND dialog, const SettingsKind &kind)
+{
+    wchar_t texts[2][128] = {};
+    if (ReadFields(dialog, kind, texts)) {
+        int id = kind.add(Connection(dialog), texts[0], texts[1]);
+        ShowAddedRecord(GetDlgItem(dialog, IDC_SETTINGS_LIST), id, texts[0],
+                        kind.fields > 1 ? texts[1] : nullptr);
+    }
+    for (int i = 0; i < kind.fields; i++)
+        SetDlgItemTextW(dialog, kFieldIds[i], L"");
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_SETTINGS_FIRST)), TRUE);
+}
+
+void OnUpdate(HWND dialog, const SettingsKind &kind)
+{
+    wchar_t texts[2][128] = {};
+    if (!ReadFields(dialog, kind, texts))
+        return;
+    HWND list = GetDlgItem(dialog, IDC_SETTINGS_LIST);
+    int row = FirstSelectedRow(list);
+    if (row == -1)
+        return;
+    kind.update(Connection(dialog), static_cast<int>(RowId(list, row)), texts[0], texts[1]);
+    SetRowTexts(list, row, texts[0], kind.fields > 1 ? texts[1] : nullptr);
+}
+
+void OnListNotify(HWND dialog, const SettingsKind &kind, NMHDR *header)
+{
+    if (header->code == LVN_ITEMCHANGED) {
+        NMLISTVIEW *change = reinterpret_cast<NMLISTVIEW *>(header);
+        if (!(change->uChanged & LVIF_STATE) || !(change->uNewState & LVIS_SELECTED))
+            return;
+        for (int i = 0; i < kind.fields; i++) {
+            wchar_t text[128] = {};
+            if (change->iItem != -1)
+                GetRowText(header->hwndFrom, change->iItem, i, text, 128);
+            SetDlgItemTextW(dialog, kFieldIds[i], text);
+        }
+    } else if (header->code == LVN_KEYDOWN &&
+               reinterpret_cast<NMLVKEYDOWN *>(header)->wVKey == VK_DELETE) {
+        ForEachSelectedRow(Connection(dialog), header->hwndFrom, kind.remove, 0, TRUE);
+    }
+}
+
+INT_PTR SettingsDialog(const SettingsKind &kind, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(dialog, kind, reinterpret_cast<sqlite3 *>(lParam));
+        return FALSE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDCANCEL:
+            EndDialog(dialog, 0);
+            break;
+        case IDC_SETTINGS_ADD:
+            OnAdd(dialog, kind);
+            break;
+        case IDC_SETTINGS_UPDATE:
+            OnUpdate(dialog, kind);
+            break;
+        default:
+            break;
+        }
+        return FALSE;
+    case WM_NOTIFY:
+        if (wParam == IDC_SETTINGS_LIST)
+            OnListNotify(dialog, kind, reinterpret_cast<NMHDR *>(lParam));
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK CategorySettingsDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return SettingsDialog(kCategories, dialog, message, wParam, lParam);
+}
+
+INT_PTR CALLBACK LanguageSettingsDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return SettingsDialog(kLanguages, dialog, message, wParam, lParam);
+}

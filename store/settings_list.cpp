@@ -1,0 +1,49 @@
+// Filling the settings dialogs' record lists and showing added records.
+#include "store/settings_list.h"
+
+#include <commctrl.h>
+
+#include "app/list_rows.h"
+#include "sqlite3.h"
+
+static const wchar_t *Text(sqlite3_stmt *statement, int column)
+{
+    const void *text = sqlite3_column_text16(statement, column);
+    return text ? static_cast<const wchar_t *>(text) : L"";
+}
+
+void FillSettingsList(HWND list, sqlite3 *db, const wchar_t *sql, int columns)
+{
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            AppendRow(list, sqlite3_column_int(statement, 0), Text(statement, 1),
+                      columns > 1 ? Text(statement, 2) : nullptr);
+        sqlite3_finalize(statement);
+    }
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+void ShowAddedRecord(HWND list, int id, const wchar_t *first, const wchar_t *second)
+{
+    int row = -1;
+    if (id != 0) {
+        LVFINDINFOW find = {};
+        find.flags = LVFI_PARAM;
+        find.lParam = id;
+        row = static_cast<int>(SendMessageW(list, LVM_FINDITEMW, static_cast<WPARAM>(-1),
+                                            reinterpret_cast<LPARAM>(&find)));
+    }
+    if (row == -1) {
+        row = AppendRow(list, id, first, second);
+    } else {
+        LVITEMW state = {};
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+    }
+    SendMessageW(list, LVM_ENSUREVISIBLE, row, FALSE);
+}

@@ -1,0 +1,15 @@
+// The record lists of the category and language settings dialogs.
+#pragma once
+
+#include <windows.h>
+
+struct sqlite3;
+
+// Empties the list and fills it from sql, whose columns are the id and then one text per column.
+void FillSettingsList(HWND list, sqlite3 *db, const wchar_t *sql, int columns);
+
+// Shows the record with id after an add: when a row for it is already in the list, that row is
+// selected and scrolled into view instead of adding a second one; otherwise a row with the texts
+// is added (second may be null) and scrolled into view. An id of 0 (nothing stored) always gets
+// a row of its own.
+void ShowAddedRecord(HWND list, int id, const wchar_t *first, const wchar_t *second);

@@ -48,6 +48,48 @@ LRESULT CALLBACK MessageBoxAnswerer::Hook(int code, WPARAM wParam, LPARAM lParam
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+static DialogDriver *g_driver = nullptr;
+
+DialogDriver::DialogDriver(std::function<void(HWND)> action) : action_(std::move(action))
+{
+    g_driver = this;
+    hook_ = SetWindowsHookExW(WH_CALLWNDPROCRET, Hook, nullptr, GetCurrentThreadId());
+}
+
+DialogDriver::~DialogDriver()
+{
+    UnhookWindowsHookEx(hook_);
+    g_driver = nullptr;
+}
+
+LRESULT CALLBACK DialogDriver::Hook(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPRETSTRUCT *call = reinterpret_cast<const CWPRETSTRUCT *>(lParam);
+    if (code == HC_ACTION && call->message == WM_INITDIALOG && g_driver)
+        g_driver->action_(call->hwnd);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+std::vector<std::wstring> ListTexts(HWND list)
+{
+    std::vector<std::wstring> texts;
+    int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; i++) {
+        std::wstring row;
+        for (int column = 0; column < 2; column++) {
+            wchar_t text[300] = {};
+            LVITEMW item = {};
+            item.iSubItem = column;
+            item.pszText = text;
+            item.cchTextMax = 300;
+            SendMessageW(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
+            row += (column ? L"|" : L"") + std::wstring(text);
+        }
+        texts.push_back(row);
+    }
+    return texts;
+}
+
 void PrintTo(const ListRow &row, std::ostream *out)
 {
     *out << "{" << ::testing::PrintToString(row.source) << ", "

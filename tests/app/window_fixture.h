@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,22 @@ private:
     int answer_;
     std::vector<Seen> seen_;
 };
+
+// Acts on every modal dialog of the test thread once it has been initialised: the action usually
+// posts the messages that drive it, which its own message loop then delivers.
+class DialogDriver {
+public:
+    explicit DialogDriver(std::function<void(HWND)> action);
+    ~DialogDriver();
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+    HHOOK hook_;
+    std::function<void(HWND)> action_;
+};
+
+// Reads the texts of a list view's rows in their shown order, columns 0 and 1 joined by '|'.
+std::vector<std::wstring> ListTexts(HWND list);
 
 struct ListRow {
     std::wstring source, target;

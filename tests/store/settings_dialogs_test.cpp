@@ -1,0 +1,243 @@
+// The category and language settings dialogs, created from the real resources.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "resources/resource_ids.h"
+#include "sqlite3.h"
+#include "store/phrase_store.h"
+#include "store/settings_dialogs.h"
+#include "tests/app/window_fixture.h"
+
+namespace {
+
+typedef std::vector<std::wstring> Texts;
+
+class SettingsDialogTest : public ::testing::Test {
+protected:
+    TempFolder folder;
+    sqlite3 *db = nullptr;
+    HWND dialog = nullptr;
+    int travel = 0, animals = 0;
+
+    void SetUp() override
+    {
+        db = OpenPhraseStore(folder.File(L"Settings.db").c_str(), true);
+        travel = GetOrCreateCategory(db, L"Travel");
+        animals = GetOrCreateCategory(db, L"animals");
+        GetOrCreateCategory(db, L"Food");
+        GetOrCreateLanguage(db, L"de", L"Deutsch");
+        InsertPhrase(db, travel, 1, 2, L"train", L"tren");
+        InsertPhrase(db, animals, 3, 1, L"Katze", L"cat");
+        InsertPhrase(db, animals, 1, 2, L"dog", L"perro");
+    }
+    void TearDown() override
+    {
+        if (dialog)
+            DestroyWindow(dialog);
+        sqlite3_close(db);
+    }
+    void Open(int resource, DLGPROC procedure)
+    {
+        dialog = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(resource), nullptr, procedure,
+                                    reinterpret_cast<LPARAM>(db));
+        ASSERT_NE(dialog, nullptr);
+    }
+    HWND List() { return GetDlgItem(dialog, IDC_SETTINGS_LIST); }
+    std::wstring Field(int id)
+    {
+        wchar_t text[300] = {};
+        GetDlgItemTextW(dialog, id, text, 300);
+        return text;
+    }
+    void PressEnterIn(int control)
+    {
+        SetFocus(GetDlgItem(dialog, control));
+        MSG message = {GetDlgItem(dialog, control), WM_KEYDOWN, VK_RETURN, 0x001C0001, 0, {0, 0}};
+        EXPECT_TRUE(IsDialogMessageW(dialog, &message));
+    }
+    void Select(int row)
+    {
+        LVITEMW item = {};
+        item.stateMask = LVIS_SELECTED;
+        item.state = row >= 0 ? LVIS_SELECTED : 0;
+        SendMessageW(List(), LVM_SETITEMSTATE, row >= 0 ? row : -1, reinterpret_cast<LPARAM>(&item));
+    }
+    void PressDelete()
+    {
+        SendMessageW(List(), WM_KEYDOWN, VK_DELETE, 0);
+    }
+    ::Rows Categories() { return QueryRows(db, L"SELECT ID,DESCRIPTION FROM CATEGORY ORDER BY ID"); }
+};
+
+TEST_F(SettingsDialogTest, CategoryListIsSortedAtOpeningAndAfterAdds)
+{
+    Open(IDD_CATEGORIES, CategorySettingsDialog);
+    wchar_t caption[64] = {};
+    GetWindowTextW(dialog, caption, 64);
+    EXPECT_STREQ(caption, L"\u985E\u5225\u8A2D\u5B9A");
+    EXPECT_EQ(ListTexts(List()), (Texts{L"animals|", L"Food|", L"Travel|"}));
+    EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_SETTINGS_FIRST));
+
+    SetDlgItemTextW(dialog, IDC_SETTINGS_FIRST, L"Birds");
+    PressEnterIn(IDC_SETTINGS_FIRST);
+    EXPECT_EQ(ListTexts(List()), (Texts{L"animals|", L"Birds|", L"Food|", L"Travel|"}));
+    EXPECT_EQ(Categories().back(), (std::vector<std::wstring>{L"4", L"Birds"}));
+    EXPECT_EQ(Field(IDC_SETTINGS_FIRST), L"");
+    EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_SETTINGS_FIRST));
+}
+
+TEST_F(SettingsDialogTest, EmptyAddStoresNothingButEmptiesAndFocusesTheField)
+{
+    Open(IDD_CATEGORIES, CategorySettingsDialog);
+    SetFocus(GetDlgItem(dialog, IDC_SETTINGS_UPDATE));
+    SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_ADD, 0);
+    EXPECT_EQ(Categories().size(), 3u);
+    EXPECT_EQ(ListTexts(List()).size(), 3u);
+    EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_SETTINGS_FIRST));
+}
+
+TEST_F(SettingsDialogTest, AddingAnExistingRecordSelectsItsRow)
+{
+    Open(IDD_CATEGORIES, CategorySettingsDialog);
+    SetDlgItemTextW(dialog, IDC_SETTINGS_FIRST, L"Travel");
+    SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_ADD, 0);
+    EXPECT_EQ(ListTexts(List()), (Texts{L"animals|", L"Food|", L"Travel|"}));
+    EXPECT_EQ(SendMessageW(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 2);
+    EXPECT_EQ(Categories().size(), 3u);
+
+    SetDlgItemTextW(dialog, IDC_SETTINGS_FIRST, L"travel");   // another case is another record
+    SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_ADD, 0);
+    EXPECT_EQ(ListTexts(List()).size(), 4u);
+}
+
+TEST_F(SettingsDialogTest, SelectionFillsTheFieldAndUpdateRenames)
+{
+    Open(IDD_CATEGORIES, CategorySettingsDialog);
+    SetDlgItemTextW(dialog, IDC_SETTINGS_FIRST, L"Nothing selected");
+    SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_UPDATE, 0);
+    EXPECT_EQ(Categories(), (::Rows{{L"1", L"Travel"}, {L"2", L"animals"}, {L"3", L"Food"}}));
+
+    Select(2);
+    EXPECT_EQ(Field(IDC_SETTINGS_FIRST), L"Travel");
+    SetDlgItemTextW(dialog, IDC_SETTINGS_FIRST, L"Trips 'abroad'");
+    SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_UPDATE, 0);
+    EXPECT_EQ(Categories()[0], (std::vector<std::wstring>{L"1", L"Trips 'abroad'"}));
+    EXPECT_EQ(Field(IDC_SETTINGS_FIRST), L"Trips 'abroad'") << "the field keeps its text";
+    Texts texts = ListTexts(List());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), L"Trips 'abroad'|"), texts.end());
+
+    SetDlgItemTextW(dialog, IDC_SETTINGS_FIRST, L"");
+    SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_UPDATE, 0);
+    EXPECT_EQ(Categories()[0], (std::vector<std::wstring>{L"1", L"Trips 'abroad'"}));
+}
+
+TEST_F(SettingsDialogTest, DeletingACategoryAsksUnderTheDialogsCaption)
+{
+    Open(IDD_CATEGORIES, CategorySettingsDialog);
+    Select(0);   // animals
+    {
+        MessageBoxAnswerer no(IDNO);
+        PressDelete();
+        ASSERT_EQ(no.seen().size(), 1u);
+        EXPECT_EQ(no.seen()[0].caption, L"\u985E\u5225\u8A2D\u5B9A");
+    }
+    EXPECT_EQ(Categories().size(), 3u);
+    EXPECT_EQ(QueryRows(db, L"SELECT COUNT(*) FROM PHRASE"), ::Rows{{L"3"}});
+
+    MessageBoxAnswerer yes(IDYES);
+    PressDelete();
+    EXPECT_EQ(ListTexts(List()), (Texts{L"Food|", L"Travel|"}));
+    EXPECT_EQ(Categories(), (::Rows{{L"1", L"Travel"}, {L"3", L"Food"}}));
+    EXPECT_EQ(QueryRows(db, L"SELECT SOURCE FROM PHRASE"), ::Rows{{L"train"}});
+    EXPECT_EQ(QueryRows(db, L"SELECT COUNT(*) FROM LANGUAGE"), ::Rows{{L"3"}});
+}
+
+TEST_F(SettingsDialogTest, LanguageDialogListsCodesAndDescriptions)
+{
+    Open(IDD_LANGUAGES, LanguageSettingsDialog);
+    EXPECT_EQ(ListTexts(List()), (Texts{L"de|Deutsch", L"en|English", L"es|Espa\u00F1ol"}));
+
+    HWND code = GetDlgItem(dialog, IDC_SETTINGS_FIRST);
+    for (wchar_t c : std::wstring(L"FR-CA"))
+        SendMessageW(code, WM_CHAR, c, 0);
+    EXPECT_EQ(Field(IDC_SETTINGS_FIRST), L"fr-ca");
+
+    // Both fields are needed.
+    SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_ADD, 0);
+    EXPECT_EQ(ListTexts(List()).size(), 3u);
+    EXPECT_EQ(Field(IDC_SETTINGS_FIRST), L"");
+
+    SetDlgItemTextW(dialog, IDC_SETTINGS_FIRST, L"fr");
+    SetDlgItemTextW(dialog, IDC_SETTINGS_SECOND, L"Fran\u00E7ais");
+    PressEnterIn(IDC_SETTINGS_SECOND);
+    EXPECT_EQ(ListTexts(List()),
+              (Texts{L"de|Deutsch", L"en|English", L"es|Espa\u00F1ol", L"fr|Fran\u00E7ais"}));
+    EXPECT_EQ(QueryRows(db, L"SELECT ID,CODE,DESCRIPTION FROM LANGUAGE WHERE CODE='fr'"),
+              (::Rows{{L"4", L"fr", L"Fran\u00E7ais"}}));
+
+    // An existing code selects its row, with the stored description.
+    SetDlgItemTextW(dialog, IDC_SETTINGS_FIRST, L"en");
+    SetDlgItemTextW(dialog, IDC_SETTINGS_SECOND, L"Englisch");
+    SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_ADD, 0);
+    EXPECT_EQ(ListTexts(List()).size(), 4u);
+    EXPECT_EQ(SendMessageW(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 1);
+
+    Select(0);
+    EXPECT_EQ(Field(IDC_SETTINGS_FIRST), L"de");
+    EXPECT_EQ(Field(IDC_SETTINGS_SECOND), L"Deutsch");
+    SetDlgItemTextW(dialog, IDC_SETTINGS_SECOND, L"German");
+    SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_UPDATE, 0);
+    EXPECT_EQ(QueryRows(db, L"SELECT CODE,DESCRIPTION FROM LANGUAGE WHERE ID=3"), (::Rows{{L"de", L"German"}}));
+    EXPECT_EQ(ListTexts(List())[0], L"de|German");
+}
+
+TEST_F(SettingsDialogTest, DeletingALanguageDeletesThePairsUsingIt)
+{
+    Open(IDD_LANGUAGES, LanguageSettingsDialog);
+    Select(0);   // de
+    MessageBoxAnswerer yes(IDYES);
+    PressDelete();
+    ASSERT_EQ(yes.seen().size(), 1u);
+    EXPECT_EQ(yes.seen()[0].caption, L"\u8A9E\u8A00\u8A2D\u5B9A");
+    EXPECT_EQ(ListTexts(List()), (Texts{L"en|English", L"es|Espa\u00F1ol"}));
+    EXPECT_EQ(QueryRows(db, L"SELECT SOURCE FROM PHRASE ORDER BY ID"), (::Rows{{L"train"}, {L"dog"}}));
+}
+
+TEST_F(MainWindowTest, SettingsDialogsRunModallyAndTheSelectorsAreRefilledAfterwards)
+{
+    sqlite3 *db = CreateStore();
+    GetOrCreateCategory(db, L"Travel");
+    GetOrCreateCategory(db, L"animals");
+    GetOrCreateCategory(db, L"Food");
+    sqlite3_close(db);
+    OpenWindow();
+    // The selectors keep the query's binary order: upper case first.
+    ASSERT_EQ(ComboTexts(IDC_CATEGORY), (Texts{L"Food", L"Travel", L"animals"}));
+    SendDlgItemMessageW(window, IDC_CATEGORY, CB_SETCURSEL, 0, 0);
+    {
+        DialogDriver driver([](HWND settings) {
+            SetDlgItemTextW(settings, IDC_SETTINGS_FIRST, L"Birds");
+            PostMessageW(settings, WM_COMMAND, IDC_SETTINGS_ADD, 0);
+            PostMessageW(settings, WM_COMMAND, IDCANCEL, 0);
+        });
+        Command(IDM_CATEGORY_SETTINGS);
+    }
+    EXPECT_EQ(ComboTexts(IDC_CATEGORY), (Texts{L"Birds", L"Food", L"Travel", L"animals"}));
+    EXPECT_EQ(ComboSelection(IDC_CATEGORY), 1) << "Food stays selected";
+
+    {
+        DialogDriver driver([](HWND settings) {
+            SetDlgItemTextW(settings, IDC_SETTINGS_FIRST, L"it");
+            SetDlgItemTextW(settings, IDC_SETTINGS_SECOND, L"Italiano");
+            PostMessageW(settings, WM_COMMAND, IDC_SETTINGS_ADD, 0);
+            PostMessageW(settings, WM_COMMAND, IDCANCEL, 0);
+        });
+        Command(IDM_LANGUAGE_SETTINGS);
+    }
+    EXPECT_EQ(ComboTexts(IDC_TARGET_LANGUAGE), (Texts{L"English", L"Espa\u00F1ol", L"Italiano"}));
+    EXPECT_EQ(ComboSelection(IDC_TARGET_LANGUAGE), 1) << "Espa\u00F1ol stays selected";
+}
+
+}  // namespace

@@ -30,11 +30,12 @@ LRESULT CALLBACK MessageBoxAnswerer::Hook(int code, WPARAM wParam, LPARAM lParam
         HWND box = reinterpret_cast<HWND>(wParam);
         wchar_t className[32] = {};
         GetClassNameW(box, className, 32);
-        // Message boxes are dialogs with a button from IDOK to IDNO; the owner dialog is
-        // activated again when a box closes and must not be taken for one.
-        bool isMessageBox = false;
-        for (int button = IDOK; button <= IDNO; button++)
-            isMessageBox = isMessageBox || GetDlgItem(box, button) != nullptr;
+        // A message box is a dialog whose procedure lives in user32, not in this program: the
+        // program's own dialogs are activated too, and again when a box closes.
+        HMODULE owner = nullptr;
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           reinterpret_cast<LPCWSTR>(GetWindowLongPtrW(box, DWLP_DLGPROC)), &owner);
+        bool isMessageBox = owner != GetModuleHandleW(nullptr);
         if (wcscmp(className, L"#32770") == 0 && isMessageBox) {
             wchar_t caption[256] = {}, text[256] = {};
             GetWindowTextW(box, caption, 256);

@@ -6,6 +6,7 @@
 #include <shlwapi.h>
 
 #include "app/database_files.h"
+#include "exchange/workbook.h"
 #include "app/list_rows.h"
 #include "app/phrase_entry.h"
 #include "app/phrase_list.h"
@@ -82,6 +83,19 @@ static void OnDestroy(HWND window)
     WriteSettingDword(kLastCategoryValue, static_cast<DWORD>(category));
 }
 
+// Whether Ctrl is held while the command is handled: it reverses an export.
+static bool CtrlHeld()
+{
+    return (GetKeyState(VK_CONTROL) & 0x80) != 0;
+}
+
+// The selected category as the combo reports it: -1 (no category) when nothing is selected.
+static int SelectedCategoryOrNone(HWND window)
+{
+    LRESULT index = SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETCURSEL, 0, 0);
+    return static_cast<int>(SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETITEMDATA, index, 0));
+}
+
 static void EmptyEntryFields(HWND window)
 {
     SendDlgItemMessageW(window, IDC_PHRASE, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
@@ -115,6 +129,19 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
     case IDM_LANGUAGE_SETTINGS:
         DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_LANGUAGES), window,
                         LanguageSettingsDialog, reinterpret_cast<LPARAM>(db));
+        RefillLanguageSelectors(window, db, TRUE);
+        break;
+    case IDM_EXPORT_WORKBOOK:
+        ExportWorkbook(window, db, 0, CtrlHeld());
+        break;
+    case IDM_EXPORT_CATEGORY: {
+        bool reversed = CtrlHeld();
+        ExportWorkbook(window, db, SelectedCategoryOrNone(window), reversed);
+        break;
+    }
+    case IDM_IMPORT_WORKBOOK:
+        ImportWorkbook(window, db);
+        RefillSelector(window, db, TRUE, IDC_CATEGORY, TRUE);
         RefillLanguageSelectors(window, db, TRUE);
         break;
     case IDM_OPEN_DATABASE:

@@ -1,0 +1,12 @@
+// The query that selects the pairs to export, shared by the workbook and the exam page exports.
+#pragma once
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// Prepares the export query: one row per pair whose category and both languages exist, with the
+// columns category description, first text, second text, first language code, second language
+// code and category id, ordered by category description and then the first text. The first side
+// is the source side, or the target side when reversed. categoryId 0 selects every category.
+// Returns null when the statement cannot be prepared; the caller steps and finalizes it.
+sqlite3_stmt *PrepareExportQuery(sqlite3 *db, int categoryId, bool reversed);

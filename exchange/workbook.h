@@ -1,0 +1,25 @@
+// Spreadsheet workbooks (XML Spreadsheet 2003, UTF-8): exporting phrase pairs and importing them.
+// Main thread; COM must be initialised for the import. Nothing is reported to the user.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+struct sqlite3;
+
+// Asks for a file and writes the pairs of categoryId (0 = all) into it, target side first when
+// reversed.
+void ExportWorkbook(HWND owner, sqlite3 *db, int categoryId, bool reversed);
+
+// Writes the workbook to path; true when the file was written whole. A file that cannot be
+// written leaves whatever was at path before untouched.
+bool WriteWorkbook(sqlite3 *db, int categoryId, bool reversed, const std::wstring &path);
+
+// Asks for a workbook and adds its rows to the store.
+void ImportWorkbook(HWND owner, sqlite3 *db);
+
+// Adds every five-cell row of the workbook at path to the store, in one transaction. A file that
+// cannot be read or parsed changes nothing. Returns the number of rows stored, or -1 when the
+// file was not read.
+int ImportWorkbookFile(sqlite3 *db, const std::wstring &path);

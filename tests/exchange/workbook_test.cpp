@@ -1,0 +1,248 @@
+// Workbook export and import on real files and real databases, through MSXML under Wine.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/com_ptr.h"
+#include "exchange/output_file.h"
+#include "exchange/workbook.h"
+#include "sqlite3.h"
+#include "store/phrase_store.h"
+#include "store/statement.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+class WorkbookTest : public ::testing::Test {
+protected:
+    ComApartment com;
+    TempFolder folder;
+    sqlite3 *db = nullptr;
+    std::wstring book = folder.File(L"book.xml");
+
+    void SetUp() override { db = NewStore(L"source.db"); }
+    void TearDown() override { sqlite3_close(db); }
+    sqlite3 *NewStore(const wchar_t *name) { return OpenPhraseStore(folder.File(name).c_str(), true); }
+    static ::Rows Pairs(sqlite3 *store)
+    {
+        return QueryRows(store, L"SELECT C.DESCRIPTION,P.SOURCE,P.TARGET,S.CODE,T.CODE FROM PHRASE P "
+                                L"JOIN CATEGORY C ON C.ID=P.CATEGORYID JOIN LANGUAGE S ON S.ID=P.SLANGUAGEID "
+                                L"JOIN LANGUAGE T ON T.ID=P.TLANGUAGEID ORDER BY P.ID");
+    }
+};
+
+const char kHead[] =
+    "<?xml version='1.0'?>\n<?mso-application progid='Excel.Sheet'?>\n"
+    "<Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\" xmlns:o=\"urn:schemas-microsoft-com:office:office\" "
+    "xmlns:x=\"urn:schemas-microsoft-com:office:excel\" xmlns:ss=\"urn:schemas-microsoft-com:office:spreadsheet\" "
+    "xmlns:html=\"http://www.w3.org/TR/REC-html40\"><Worksheet ss:Name=\"Lingotrove\"><Table ss:ExpandedColumnCount=\"5\" "
+    "ss:ExpandedRowCount=\"";
+const char kTail[] =
+    "</Table><WorksheetOptions xmlns=\"urn:schemas-microsoft-com:office:excel\"><PageSetup><Header x:Margin=\"0\"/>"
+    "<Footer x:Margin=\"0\"/><PageMargins x:Bottom=\"0.25\" x:Left=\"0.25\" x:Right=\"0.25\" x:Top=\"0.25\"/>"
+    "</PageSetup></WorksheetOptions></Worksheet></Workbook>\n";
+
+std::string Cells(std::initializer_list<const char *> texts)
+{
+    std::string row = "<Row>";
+    for (const char *text : texts)
+        row += *text ? std::string("<Cell><Data ss:Type=\"String\">") + text + "</Data></Cell>"
+                     : std::string("<Cell><Data ss:Type=\"String\"/></Cell>");
+    return row + "</Row>";
+}
+
+TEST_F(WorkbookTest, ExportWritesTheDocumentByteForByte)
+{
+    int saludos = GetOrCreateCategory(db, L"Saludos");
+    int viaje = GetOrCreateCategory(db, L"Viaje & <m\u00E1s>");
+    InsertPhrase(db, saludos, 1, 2, L"hello", L"hola");
+    InsertPhrase(db, saludos, 1, 2, L"good morning", L"buenos d\u00EDas");
+    InsertPhrase(db, viaje, 1, 2, L"ticket\r\nstub \"x\"", L"");
+    InsertPhrase(db, viaje, 1, 99, L"lost language", L"x");
+    InsertPhrase(db, 77, 1, 2, L"lost category", L"x");
+    ASSERT_TRUE(WriteWorkbook(db, 0, false, book));
+    EXPECT_EQ(ReadFileBytes(book),
+              std::string(kHead) + "3\" x:FullColumns=\"1\" x:FullRows=\"1\">" +
+                  Cells({"Saludos", "good morning", "buenos d\xC3\xAD" "as", "en", "es"}) +
+                  Cells({"Saludos", "hello", "hola", "en", "es"}) +
+                  Cells({"Viaje &amp; &lt;m\xC3\xA1s&gt;", "ticket&#13;\nstub \"x\"", "", "en", "es"}) + kTail);
+
+    ASSERT_TRUE(WriteWorkbook(db, saludos, true, book));
+    EXPECT_EQ(ReadFileBytes(book),
+              std::string(kHead) + "2\" x:FullColumns=\"1\" x:FullRows=\"1\">" +
+                  Cells({"Saludos", "buenos d\xC3\xAD" "as", "good morning", "es", "en"}) +
+                  Cells({"Saludos", "hola", "hello", "es", "en"}) + kTail);
+
+    for (int nothing : {-1, 555}) {
+        ASSERT_TRUE(WriteWorkbook(db, nothing, false, book));
+        EXPECT_EQ(ReadFileBytes(book), std::string(kHead) + "0\" x:FullColumns=\"1\" x:FullRows=\"1\">" + kTail);
+    }
+}
+
+TEST_F(WorkbookTest, RoundTripKeepsEveryTextExactly)
+{
+    int tricky = GetOrCreateCategory(db, L"O'Neil \"<&>\"");
+    int de = GetOrCreateLanguage(db, L"de", L"Deutsch");
+    const wchar_t *texts[][2] = {
+        {L"  leading and trailing  ", L"   "},
+        {L"line\r\nbreak\ttab", L"cr\ronly"},
+        {L"\u4F60\u597D \U0001F600 d\u00EDas", L"\u00BF\u00A1!?"},
+        {L"</Data></Cell>", L"]]> &amp;"},
+    };
+    for (auto &pair : texts)
+        InsertPhrase(db, tricky, de, 2, pair[0], pair[1]);
+    ASSERT_TRUE(WriteWorkbook(db, 0, false, book));
+
+    sqlite3 *target = NewStore(L"target.db");
+    EXPECT_EQ(ImportWorkbookFile(target, book), 4);
+    ::Rows imported = Pairs(target), original = Pairs(db);
+    std::sort(imported.begin(), imported.end());
+    std::sort(original.begin(), original.end());
+    EXPECT_EQ(imported, original);
+    EXPECT_EQ(QueryRows(target, L"SELECT CODE,DESCRIPTION FROM LANGUAGE ORDER BY ID"),
+              (::Rows{{L"en", L"English"}, {L"es", L"Espa\u00F1ol"}, {L"de", L" "}}));
+
+    // A second import doubles the pairs, not the categories or languages.
+    EXPECT_EQ(ImportWorkbookFile(target, book), 4);
+    EXPECT_EQ(Pairs(target).size(), 8u);
+    EXPECT_EQ(QueryRows(target, L"SELECT COUNT(*) FROM CATEGORY"), ::Rows{{L"1"}});
+    EXPECT_EQ(QueryRows(target, L"SELECT COUNT(*) FROM LANGUAGE"), ::Rows{{L"3"}});
+    sqlite3_close(target);
+}
+
+TEST_F(WorkbookTest, ReversedExportImportsWithTheSidesExchanged)
+{
+    int words = GetOrCreateCategory(db, L"Words");
+    InsertPhrase(db, words, 1, 2, L"dog", L"perro");
+    ASSERT_TRUE(WriteWorkbook(db, words, true, book));
+    sqlite3 *target = NewStore(L"target.db");
+    ImportWorkbookFile(target, book);
+    EXPECT_EQ(Pairs(target), (::Rows{{L"Words", L"perro", L"dog", L"es", L"en"}}));
+    sqlite3_close(target);
+}
+
+TEST_F(WorkbookTest, CharactersXmlCannotHoldBecomeReplacementCharacters)
+{
+    int words = GetOrCreateCategory(db, L"W");
+    InsertPhrase(db, words, 1, 2, L"bell\x0007 unit\x001F", L"not characters: \xFFFE \xFFFF");
+    ASSERT_TRUE(WriteWorkbook(db, 0, false, book));
+    sqlite3 *target = NewStore(L"target.db");
+    EXPECT_EQ(ImportWorkbookFile(target, book), 1);
+    EXPECT_EQ(Pairs(target), (::Rows{{L"W", L"bell\xFFFD unit\xFFFD", L"not characters: \xFFFD \xFFFD", L"en", L"es"}}));
+    sqlite3_close(target);
+
+    // Unpaired surrogates cannot even reach the store whole (SQLite reads statements as UTF-8),
+    // so the conversion is checked on its own.
+    struct Case { const wchar_t *text; const char *xml; const char *plain; };
+    const Case cases[] = {
+        {L"a\xD800", "a\xEF\xBF\xBD", "a\xEF\xBF\xBD"},
+        {L"\xDC00" L"b", "\xEF\xBF\xBD" "b", "\xEF\xBF\xBD" "b"},
+        {L"\U0001F600", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+        {L"\t\n\r\x0001", "\t\n\r\xEF\xBF\xBD", "\t\n\r\x01"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(ToUtf8(c.text, true), c.xml);
+        EXPECT_EQ(ToUtf8(c.text, false), c.plain);
+    }
+}
+
+TEST_F(WorkbookTest, FailedWritesLeaveTheTargetAlone)
+{
+    EXPECT_FALSE(WriteWorkbook(db, 0, false, folder.File(L"missing\\book.xml")));
+
+    // A folder where the file should go: everything is written, but the move into place fails.
+    std::wstring occupied = folder.File(L"occupied.xml");
+    ASSERT_TRUE(CreateDirectoryW(occupied.c_str(), nullptr));
+    WriteFileBytes(occupied + L"\\inside.txt", "precious");
+    EXPECT_FALSE(WriteWorkbook(db, 0, false, occupied));
+    EXPECT_EQ(ReadFileBytes(occupied + L"\\inside.txt"), "precious");
+
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(folder.File(L"*.tmp").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "no temporary file is left";
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+}
+
+class ImportTest : public WorkbookTest {
+protected:
+    int Import(const std::string &bytes)
+    {
+        WriteFileBytes(book, bytes);
+        return ImportWorkbookFile(db, book);
+    }
+    ::Rows Stored() { return QueryRows(db, L"SELECT CATEGORYID,SLANGUAGEID,TLANGUAGEID,SOURCE,TARGET FROM PHRASE ORDER BY ID"); }
+};
+
+std::string Row5(const std::string &a, const std::string &b, const std::string &c, const std::string &d,
+                 const std::string &e)
+{
+    return "<Row><Cell><Data>" + a + "</Data></Cell><Cell><Data>" + b + "</Data></Cell><Cell><Data>" + c +
+           "</Data></Cell><Cell><Data>" + d + "</Data></Cell><Cell><Data>" + e + "</Data></Cell></Row>";
+}
+
+TEST_F(ImportTest, OnlyFiveCellRowsOfWorksheetTablesAreRead)
+{
+    std::string file =
+        "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+        "<ss:Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\" xmlns:ss=\"urn:schemas-microsoft-com:office:spreadsheet\">\r\n"
+        " <Worksheet ss:Name=\"One\">\r\n  <Table ss:ExpandedRowCount=\"9\">\r\n"
+        "   <Row ss:Height=\"15\">\r\n    <Cell ss:StyleID=\"s1\"><Data ss:Type=\"String\">Cat</Data></Cell>\r\n"
+        "    <Cell><Data ss:Type=\"String\">one</Data></Cell><Cell><Data ss:Type=\"String\">uno</Data></Cell>\r\n"
+        "    <Cell><Data ss:Type=\"String\">en</Data></Cell><Cell><Data ss:Type=\"String\">es</Data></Cell>\r\n   </Row>\r\n"
+        "   <ss:Row>" + std::string("<Cell><Data>Cat</Data></Cell><Cell><Data>prefixed</Data></Cell><Cell><Data>x</Data></Cell>"
+                                   "<Cell><Data>en</Data></Cell><Cell><Data>es</Data></Cell>") + "</ss:Row>\r\n"
+        "   <Row><Cell><Data>Cat</Data></Cell><Cell><Data>four</Data></Cell><Cell><Data>x</Data></Cell><Cell><Data>en</Data></Cell></Row>\r\n"
+        "   " + Row5("Cat", "six", "x", "en", "es").insert(5, "<Cell><Data>extra</Data></Cell>") + "\r\n"
+        "   " + Row5("Cat", "a<B>b<C>c</C></B>d", "  spaced  ", "en", "es") + "\r\n"
+        "   <Row><Cell><Data>Cat</Data></Cell><Cell/><Cell><Data/></Cell><Cell><Data>en</Data></Cell><Cell><Data>es</Data></Cell></Row>\r\n"
+        "   " + Row5("Cat", "   ", "it&apos;s &lt;&amp;&gt;", "en", "es") + "\r\n"
+        "  </Table>\r\n  <Row>" + "<Cell><Data>Cat</Data></Cell><Cell><Data>outside</Data></Cell><Cell><Data>x</Data></Cell>"
+        "<Cell><Data>en</Data></Cell><Cell><Data>es</Data></Cell></Row>\r\n </Worksheet>\r\n"
+        " <Worksheet><Table>" + Row5("Zwei", "two", "dos", "en", "xx") + "</Table></Worksheet>\r\n"
+        "</ss:Workbook>\r\n";
+    EXPECT_EQ(Import(file), 5);
+    EXPECT_EQ(Stored(), (::Rows{{L"1", L"1", L"2", L"one", L"uno"},
+                                {L"1", L"1", L"2", L"abcd", L"  spaced  "},
+                                {L"1", L"1", L"2", L"", L""},
+                                {L"1", L"1", L"2", L"   ", L"it's <&>"},
+                                {L"2", L"1", L"3", L"two", L"dos"}}));
+    EXPECT_EQ(QueryRows(db, L"SELECT DESCRIPTION FROM CATEGORY ORDER BY ID"), (::Rows{{L"Cat"}, {L"Zwei"}}));
+    EXPECT_EQ(QueryRows(db, L"SELECT CODE,DESCRIPTION FROM LANGUAGE WHERE ID=3"), (::Rows{{L"xx", L" "}}));
+}
+
+TEST_F(ImportTest, LongCellsAreCutWithoutSplittingACharacter)
+{
+    std::string letters(300, 'a');
+    std::string emoji = std::string(258, 'b') + "\xF0\x9F\x98\x80" + "tail";
+    EXPECT_EQ(Import("<Workbook><Worksheet><Table>" + Row5("C", letters, emoji, "en", "es") + "</Table></Worksheet></Workbook>"), 1);
+    EXPECT_EQ(Stored(), (::Rows{{L"1", L"1", L"2", std::wstring(259, L'a'), std::wstring(258, L'b')}}));
+}
+
+TEST_F(ImportTest, Utf16FilesAreRead)
+{
+    std::wstring text = L"\xFEFF<?xml version=\"1.0\" encoding=\"UTF-16\"?><Workbook><Worksheet><Table><Row>"
+                        L"<Cell><Data>\u65C5\u884C</Data></Cell><Cell><Data>train</Data></Cell><Cell><Data>\u706B\u8ECA</Data></Cell>"
+                        L"<Cell><Data>en</Data></Cell><Cell><Data>zh</Data></Cell></Row></Table></Worksheet></Workbook>";
+    EXPECT_EQ(Import(std::string(reinterpret_cast<const char *>(text.data()), text.size() * 2)), 1);
+    EXPECT_EQ(Stored(), (::Rows{{L"1", L"1", L"3", L"train", L"\u706B\u8ECA"}}));
+}
+
+TEST_F(ImportTest, BrokenFilesChangeNothing)
+{
+    std::string good = "<Workbook><Worksheet><Table>" + Row5("C", "a", "b", "en", "es") + "</Table></Worksheet></Workbook>";
+    int changes = sqlite3_total_changes(db);
+    for (const std::string &broken : {good.substr(0, good.size() - 12), good + "<extra/>",
+                                      std::string("<Workbook><Worksheet><Table>") + Row5("C", "a&b", "c", "en", "es"),
+                                      std::string("not xml at all"), std::string()}) {
+        EXPECT_EQ(Import(broken), -1) << broken;
+    }
+    EXPECT_EQ(ImportWorkbookFile(db, folder.File(L"missing.xml")), -1);
+    EXPECT_EQ(sqlite3_total_changes(db), changes);
+    EXPECT_EQ(Import("<Workbook/>"), 0);
+    EXPECT_EQ(Import(good), 1);
+}
+
+}  // namespace

@@ -3,9 +3,11 @@
 #include "app/main_window.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 
 #include "app/database_files.h"
+#include "exchange/exam_page.h"
 #include "exchange/workbook.h"
 #include "app/list_rows.h"
 #include "app/phrase_entry.h"
@@ -19,7 +21,7 @@
 #include "store/settings_dialogs.h"
 #include "translate/translate.h"
 
-static ShellState *Shell(HWND window)
+static ShellState *ShellOf(HWND window)
 {
     return reinterpret_cast<ShellState *>(GetWindowLongPtrW(window, DWLP_USER));
 }
@@ -96,6 +98,25 @@ static int SelectedCategoryOrNone(HWND window)
     return static_cast<int>(SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETITEMDATA, index, 0));
 }
 
+// One exam page per category, into a folder the user picks.
+static void ExportExamPagesToChosenFolder(HWND window, sqlite3 *db)
+{
+    bool reversed = CtrlHeld();
+    wchar_t displayName[MAX_PATH];
+    BROWSEINFOW browse = {};
+    browse.hwndOwner = window;
+    browse.pszDisplayName = displayName;
+    browse.ulFlags = BIF_RETURNONLYFSDIRS;
+    LPITEMIDLIST chosen = SHBrowseForFolderW(&browse);
+    if (!chosen)
+        return;
+    wchar_t folder[MAX_PATH] = {};
+    BOOL named = SHGetPathFromIDListW(chosen, folder);
+    CoTaskMemFree(chosen);
+    if (named && PathAddBackslashW(folder))
+        ExportExamPagesToFolder(window, db, folder, reversed);
+}
+
 static void EmptyEntryFields(HWND window)
 {
     SendDlgItemMessageW(window, IDC_PHRASE, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
@@ -139,6 +160,17 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
         ExportWorkbook(window, db, SelectedCategoryOrNone(window), reversed);
         break;
     }
+    case IDM_EXAM_CATEGORY: {
+        bool reversed = CtrlHeld();
+        ExportExamPage(window, db, SelectedCategoryOrNone(window), nullptr, reversed);
+        break;
+    }
+    case IDM_EXAM_ALL:
+        ExportExamPage(window, db, 0, nullptr, CtrlHeld());
+        break;
+    case IDM_EXAM_PER_CATEGORY:
+        ExportExamPagesToChosenFolder(window, db);
+        break;
     case IDM_IMPORT_WORKBOOK:
         ImportWorkbook(window, db);
         RefillSelector(window, db, TRUE, IDC_CATEGORY, TRUE);
@@ -190,7 +222,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     if (message == WM_INITDIALOG)
         return OnInitDialog(window, reinterpret_cast<ShellState *>(lParam));
-    ShellState *shell = Shell(window);
+    ShellState *shell = ShellOf(window);
     if (!shell)
         return FALSE;
     switch (message) {

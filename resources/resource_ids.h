@@ -13,6 +13,7 @@
 #define IDR_MAIN_MENU       1
 #define IDR_LIST_MENU       2
 #define IDI_PROGRAM         1
+#define IDR_EXAM_PAGE       1
 
 // Strings
 #define IDS_TITLE_FORMAT    1

@@ -1,0 +1,132 @@
+// Writing exam pages: the template's two halves around its "~" marker, with the words array
+// between them, streamed to the file.
+#include "exchange/exam_page.h"
+
+#include <shlwapi.h>
+
+#include "app/shell.h"
+#include "exchange/export_query.h"
+#include "exchange/output_file.h"
+#include "resources/resource_ids.h"
+#include "speech/file_names.h"
+#include "sqlite3.h"
+#include "store/text.h"
+
+namespace {
+
+void WriteText(OutputFile *file, sqlite3_stmt *statement, int column)
+{
+    const void *text = sqlite3_column_text16(statement, column);
+    file->Write(ToUtf8(JavaScriptStringContents(text ? static_cast<const wchar_t *>(text) : L"").c_str(), false));
+}
+
+void WriteWords(OutputFile *file, sqlite3 *db, int categoryId, bool reversed)
+{
+    sqlite3_stmt *statement = PrepareExportQuery(db, categoryId, reversed);
+    if (!statement)
+        return;
+    int previous = 0;
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        int category = sqlite3_column_int(statement, 5);
+        if (category != previous) {
+            file->Write(previous != 0 ? ",\"-" : "\"-");
+            WriteText(file, statement, 0);
+            file->Write("\"\r\n");
+            previous = category;
+        }
+        file->Write(",\"");
+        WriteText(file, statement, 1);
+        file->Write("\",\"");
+        WriteText(file, statement, 2);
+        file->Write("\"\r\n");
+    }
+    sqlite3_finalize(statement);
+}
+
+}  // namespace
+
+std::wstring JavaScriptStringContents(const wchar_t *text)
+{
+    std::wstring out;
+    for (const wchar_t *p = text; *p != 0; p++) {
+        switch (*p) {
+        case L'"': out += L"\\\""; break;
+        case L'\\': out += L"\\\\"; break;
+        case L'\r': out += L"\\r"; break;
+        case L'\n': out += L"\\n"; break;
+        case L'<': out += L"\\u003C"; break;
+        case 0x2028: out += L"\\u2028"; break;
+        case 0x2029: out += L"\\u2029"; break;
+        default: out += *p; break;
+        }
+    }
+    return out;
+}
+
+bool WriteExamPage(sqlite3 *db, int categoryId, bool reversed, const std::wstring &path)
+{
+    HMODULE program = GetModuleHandleW(nullptr);
+    HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(IDR_EXAM_PAGE), RT_RCDATA);
+    HGLOBAL loaded = found ? LoadResource(program, found) : nullptr;
+    const char *page = loaded ? static_cast<const char *>(LockResource(loaded)) : nullptr;
+    if (!page)
+        return false;
+    size_t size = SizeofResource(program, found);
+    size_t marker = 0;
+    while (marker < size && page[marker] != '~' && page[marker] != 0)
+        marker++;
+    if (marker == size || page[marker] != '~')
+        return false;
+
+    OutputFile file(path);
+    if (!file.IsOpen())
+        return false;
+    file.Write(page, marker);
+    WriteWords(&file, db, categoryId, reversed);
+    file.Write(page + marker + 1, size - marker - 1);
+    return file.Finish();
+}
+
+void ExportExamPage(HWND owner, sqlite3 *db, int categoryId, const wchar_t *path, bool reversed)
+{
+    wchar_t file[MAX_PATH];
+    if (path)
+        CopyBounded(file, path, MAX_PATH);
+    else if (!AskFileName(owner, file, TRUE, L"htm", IDS_FILTER_HTML))
+        return;
+    WriteExamPage(db, categoryId, reversed, file);
+}
+
+std::wstring ExamPagePath(const wchar_t *folder, const wchar_t *description)
+{
+    wchar_t name[3 * 260];
+    CopyBounded(name, description, 260);
+    EscapeFileName(name);
+    std::wstring path = folder;
+    size_t room = MAX_PATH - 1 - 4;   // the path, then ".htm"
+    if (path.size() >= room)
+        return std::wstring();
+    size_t keep = wcslen(name);
+    if (path.size() + keep > room) {
+        keep = room - path.size();
+        if (keep > 0 && IS_HIGH_SURROGATE(name[keep - 1]))
+            keep--;
+    }
+    path.append(name, keep);
+    return path + L".htm";
+}
+
+void ExportExamPagesToFolder(HWND owner, sqlite3 *db, const wchar_t *folder, bool reversed)
+{
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(db, L"SELECT ID,DESCRIPTION FROM CATEGORY ORDER BY DESCRIPTION", -1, &statement,
+                             nullptr) != SQLITE_OK)
+        return;
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        const void *description = sqlite3_column_text16(statement, 1);
+        std::wstring path = ExamPagePath(folder, description ? static_cast<const wchar_t *>(description) : L"");
+        if (!path.empty())
+            ExportExamPage(owner, db, sqlite3_column_int(statement, 0), path.c_str(), reversed);
+    }
+    sqlite3_finalize(statement);
+}

@@ -1,0 +1,141 @@
+// The export and import commands of the main window, through the real common dialogs.
+#include <windows.h>
+#include <shlobj.h>
+
+#include "app/com_ptr.h"
+#include "resources/resource_ids.h"
+#include "sqlite3.h"
+#include "store/phrase_store.h"
+#include "tests/app/window_fixture.h"
+
+namespace {
+
+typedef std::vector<std::wstring> Texts;
+
+// Holds Ctrl down for the test thread while it lives.
+struct CtrlDown {
+    CtrlDown() { Set(0x80); }
+    ~CtrlDown() { Set(0); }
+    static void Set(BYTE state)
+    {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = state;
+        SetKeyboardState(keys);
+    }
+};
+
+class ExportCommandsTest : public MainWindowTest {
+protected:
+    ComApartment com;
+    int food = 0, travel = 0;
+
+    void OpenSampleWindow()
+    {
+        sqlite3 *db = CreateStore();
+        travel = GetOrCreateCategory(db, L"Travel");
+        food = GetOrCreateCategory(db, L"Food");
+        InsertPhrase(db, food, 1, 2, L"bread", L"pan");
+        InsertPhrase(db, food, 1, 2, L"water", L"agua");
+        InsertPhrase(db, travel, 1, 2, L"train", L"tren");
+        sqlite3_close(db);
+        OpenWindow();
+    }
+    // Runs command with the common file dialog answered with path.
+    void CommandChoosing(int command, const std::wstring &path)
+    {
+        DialogDriver driver([&path](HWND dialog) {
+            if (!SetDlgItemTextW(dialog, 0x480, path.c_str()))
+                SetDlgItemTextW(dialog, 0x47C, path.c_str());
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        });
+        Command(command);
+    }
+    static size_t Count(const std::string &text, const std::string &what)
+    {
+        size_t count = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            count++;
+        return count;
+    }
+};
+
+TEST_F(ExportCommandsTest, WorkbookOfEverythingAndOfTheCurrentCategory)
+{
+    OpenSampleWindow();
+    std::wstring all = folder.File(L"all.xml");
+    CommandChoosing(IDM_EXPORT_WORKBOOK, all);
+    std::string written = ReadFileBytes(all);
+    EXPECT_EQ(Count(written, "<Row>"), 3u);
+    EXPECT_LT(written.find(">bread<"), written.find(">pan<"));
+
+    {
+        CtrlDown ctrl;
+        CommandChoosing(IDM_EXPORT_WORKBOOK, folder.File(L"reversed.xml"));
+    }
+    written = ReadFileBytes(folder.File(L"reversed.xml"));
+    EXPECT_LT(written.find(">pan<"), written.find(">bread<")) << "Ctrl puts the target side first";
+
+    ASSERT_EQ(ComboTexts(IDC_CATEGORY), (Texts{L"Food", L"Travel"}));
+    SendDlgItemMessageW(window, IDC_CATEGORY, CB_SETCURSEL, 1, 0);
+    CommandChoosing(IDM_EXPORT_CATEGORY, folder.File(L"travel.xml"));
+    written = ReadFileBytes(folder.File(L"travel.xml"));
+    EXPECT_EQ(Count(written, "<Row>"), 1u);
+    EXPECT_NE(written.find(">train<"), std::string::npos);
+
+    SendDlgItemMessageW(window, IDC_CATEGORY, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    CommandChoosing(IDM_EXPORT_CATEGORY, folder.File(L"none.xml"));
+    EXPECT_EQ(Count(ReadFileBytes(folder.File(L"none.xml")), "<Row>"), 0u);
+
+    DialogDriver cancel([](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
+    Command(IDM_EXPORT_WORKBOOK);
+}
+
+TEST_F(ExportCommandsTest, ImportRefillsTheSelectorsKeepingTheirSelection)
+{
+    OpenSampleWindow();
+    std::wstring book = folder.File(L"in.xml");
+    WriteFileBytes(book, "<Workbook><Worksheet><Table>"
+                         "<Row><Cell><Data>Animals</Data></Cell><Cell><Data>cat</Data></Cell><Cell><Data>chat</Data></Cell>"
+                         "<Cell><Data>en</Data></Cell><Cell><Data>fr</Data></Cell></Row>"
+                         "</Table></Worksheet></Workbook>");
+    SendDlgItemMessageW(window, IDC_CATEGORY, CB_SETCURSEL, 1, 0);   // Travel
+    Command(IDC_CATEGORY, CBN_SELCHANGE);
+    CommandChoosing(IDM_IMPORT_WORKBOOK, book);
+    EXPECT_EQ(ComboTexts(IDC_CATEGORY), (Texts{L"Animals", L"Food", L"Travel"}));
+    EXPECT_EQ(ComboSelection(IDC_CATEGORY), 2);
+    EXPECT_EQ(ComboTexts(IDC_TARGET_LANGUAGE), (Texts{L" ", L"English", L"Espa\u00F1ol"}));
+    EXPECT_EQ(ComboSelection(IDC_TARGET_LANGUAGE), 2);
+    EXPECT_EQ(ListRows().size(), 1u) << "the list is not refilled";
+}
+
+TEST_F(ExportCommandsTest, ExamPagesOfTheCategoryOfAllAndOnePerCategory)
+{
+    OpenSampleWindow();
+    SendDlgItemMessageW(window, IDC_CATEGORY, CB_SETCURSEL, 0, 0);   // Food
+    CommandChoosing(IDM_EXAM_CATEGORY, folder.File(L"food.htm"));
+    std::string food = ReadFileBytes(folder.File(L"food.htm"));
+    EXPECT_NE(food.find("\"-Food\"\r\n,\"bread\",\"pan\"\r\n,\"water\",\"agua\"\r\n];"), std::string::npos);
+
+    {
+        CtrlDown ctrl;
+        CommandChoosing(IDM_EXAM_ALL, folder.File(L"all.htm"));
+    }
+    std::string all = ReadFileBytes(folder.File(L"all.htm"));
+    EXPECT_NE(all.find("\"-Food\"\r\n,\"agua\",\"water\"\r\n,\"pan\",\"bread\"\r\n,\"-Travel\"\r\n,\"tren\",\"train\"\r\n];"),
+              std::string::npos);
+
+    std::wstring pages = folder.File(L"pages");
+    CreateDirectoryW(pages.c_str(), nullptr);
+    {
+        DialogDriver driver([&pages](HWND dialog) {
+            SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(pages.c_str()));
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        });
+        Command(IDM_EXAM_PER_CATEGORY);
+    }
+    EXPECT_NE(ReadFileBytes(pages + L"\\Food.htm").find("\"-Food\"\r\n,\"bread\""), std::string::npos);
+    EXPECT_NE(ReadFileBytes(pages + L"\\Travel.htm").find("\"-Travel\"\r\n,\"train\""), std::string::npos);
+}
+
+}  // namespace

@@ -10,3 +10,7 @@ struct sqlite3_stmt;
 // is the source side, or the target side when reversed. categoryId 0 selects every category.
 // Returns null when the statement cannot be prepared; the caller steps and finalizes it.
 sqlite3_stmt *PrepareExportQuery(sqlite3 *db, int categoryId, bool reversed);
+
+// The number of rows the export query gives for categoryId, counted without sorting them;
+// 0 when the count cannot be made.
+unsigned CountExportRows(sqlite3 *db, int categoryId);

@@ -70,17 +70,13 @@ bool WriteWorkbook(sqlite3 *db, int categoryId, bool reversed, const std::wstrin
     if (!file.IsOpen())
         return false;
     sqlite3_stmt *statement = PrepareExportQuery(db, categoryId, reversed);
-    // The row count stands before the rows: one pass counts them, the second writes them.
-    unsigned rows = 0;
-    if (statement) {
-        while (sqlite3_step(statement) == SQLITE_ROW)
-            rows++;
-        sqlite3_reset(statement);
-    }
+    // The row count stands before the rows: it is counted first, without the sort.
+    unsigned rows = statement ? CountExportRows(db, categoryId) : 0;
     file.Write(kHead, sizeof kHead - 1);
     file.Write(std::to_string(rows));
     file.Write(kTableAttributesEnd, sizeof kTableAttributesEnd - 1);
     if (statement) {
+        // Nothing else writes to the store meanwhile, so the rows are exactly the ones counted.
         for (unsigned written = 0; written < rows && sqlite3_step(statement) == SQLITE_ROW; written++)
             WriteRow(&file, statement);
         sqlite3_finalize(statement);

@@ -143,11 +143,31 @@ void CollectRows(IXMLDOMNode *root, std::vector<ImportRow> *rows)
     });
 }
 
-bool ParseWorkbook(const std::wstring &path, std::vector<ImportRow> *rows)
+// Seconds since the last call, for the timings of an import.
+class Stopwatch {
+public:
+    Stopwatch() { QueryPerformanceCounter(&last_); }
+    double Lap()
+    {
+        LARGE_INTEGER now, frequency;
+        QueryPerformanceCounter(&now);
+        QueryPerformanceFrequency(&frequency);
+        double seconds = double(now.QuadPart - last_.QuadPart) / double(frequency.QuadPart);
+        last_ = now;
+        return seconds;
+    }
+
+private:
+    LARGE_INTEGER last_;
+};
+
+bool ParseWorkbook(const std::wstring &path, std::vector<ImportRow> *rows, ImportTimings *timings)
 {
+    Stopwatch clock;
     std::vector<unsigned char> bytes;
     if (!ReadFileInto(path, &bytes))
         return false;
+    timings->read = clock.Lap();
     ComPtr<IXMLDOMDocument> document;
     if (FAILED(CoCreateInstance(kDomDocumentClass, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
                                 reinterpret_cast<void **>(document.Out()))))
@@ -159,10 +179,12 @@ bool ParseWorkbook(const std::wstring &path, std::vector<ImportRow> *rows)
     document->put_resolveExternals(VARIANT_FALSE);
     if (!Load(document.Get(), bytes))
         return false;
+    timings->parse = clock.Lap();
     ComPtr<IXMLDOMElement> root;
     if (FAILED(document->get_documentElement(root.Out())) || !root)
         return false;
     CollectRows(root.Get(), rows);
+    timings->walk = clock.Lap();
     return true;
 }
 
@@ -181,12 +203,17 @@ int CachedId(std::map<std::wstring, int> *cache, const std::wstring &key, int (*
 
 }  // namespace
 
-int ImportWorkbookFile(sqlite3 *db, const std::wstring &path)
+int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *timings)
 {
+    ImportTimings unused;
+    if (!timings)
+        timings = &unused;
+    *timings = ImportTimings();
     // The whole file is parsed before anything is stored, so a broken file changes nothing.
     std::vector<ImportRow> rows;
-    if (!ParseWorkbook(path, &rows))
+    if (!ParseWorkbook(path, &rows, timings))
         return -1;
+    Stopwatch clock;
 
     std::map<std::wstring, int> categories, languages;
     auto category = [](sqlite3 *store, const std::wstring &description) {
@@ -205,6 +232,7 @@ int ImportWorkbookFile(sqlite3 *db, const std::wstring &path)
             stored++;
     }
     CommitTransaction(db);
+    timings->store = clock.Lap();
     return stored;
 }
 

@@ -1,0 +1,109 @@
+// Prints the times and memory of the exchange formats on a store of 100,000 pairs: the workbook
+// export, its import into an empty store (with where the time goes), and the exam page.
+#include <windows.h>
+#include <psapi.h>
+#include <stdio.h>
+
+#include <string>
+
+#include "app/com_ptr.h"
+#include "exchange/exam_page.h"
+#include "exchange/workbook.h"
+#include "sqlite3.h"
+#include "store/phrase_store.h"
+#include "store/statement.h"
+
+namespace {
+
+double Now()
+{
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return double(counter.QuadPart) / double(frequency.QuadPart);
+}
+
+// Private bytes committed now and at the most, in MiB.
+void Memory(double *now, double *peak)
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    *now = counters.PagefileUsage / 1048576.0;
+    *peak = counters.PeakPagefileUsage / 1048576.0;
+}
+
+sqlite3 *FilledStore(const std::wstring &path, int pairs)
+{
+    DeleteFileW(path.c_str());
+    sqlite3 *db = OpenPhraseStore(path.c_str(), true);
+    BeginTransaction(db);
+    for (int i = 1; i <= 50; i++) {
+        wchar_t name[32];
+        _snwprintf(name, 32, L"Category %d", i);
+        GetOrCreateCategory(db, name);
+    }
+    for (int i = 0; i < pairs; i++) {
+        wchar_t source[64], target[64];
+        _snwprintf(source, 64, L"phrase number %d <isn't> short & sweet", i);
+        _snwprintf(target, 64, L"frase n\u00FAmero %d \u4F60\u597D", i);
+        InsertPhrase(db, 1 + i % 50, 1, 2, source, target);
+    }
+    CommitTransaction(db);
+    return db;
+}
+
+void TimeExport(sqlite3 *db, const std::wstring &path, int pairs)
+{
+    double before, peakBefore, after, peakAfter;
+    Memory(&before, &peakBefore);
+    double start = Now();
+    WriteWorkbook(db, 0, false, path);
+    double seconds = Now() - start;
+    Memory(&after, &peakAfter);
+    printf("workbook export, %6d pairs: %.3f s, peak private memory %.1f MiB (%.1f MiB before)\n", pairs,
+           seconds, peakAfter, peakBefore);
+}
+
+}  // namespace
+
+int main()
+{
+    ComApartment com;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring folder = temp;
+    std::wstring book = folder + L"lingotrove-bench.xml";
+    std::wstring page = folder + L"lingotrove-bench.htm";
+
+    // Memory flat in the row count: the small export runs first, the large one must not need more.
+    sqlite3 *small = FilledStore(folder + L"lingotrove-bench-small.db", 10000);
+    TimeExport(small, book, 10000);
+    sqlite3_close(small);
+    sqlite3 *db = FilledStore(folder + L"lingotrove-bench.db", 100000);
+    TimeExport(db, book, 100000);
+
+    double start = Now();
+    WriteExamPage(db, 0, false, page);
+    printf("exam page, 100000 pairs: %.3f s\n", Now() - start);
+
+    sqlite3 *target = OpenPhraseStore((folder + L"lingotrove-bench-import.db").c_str(), false);
+    RunStatement(target, L"DELETE FROM PHRASE");
+    RunStatement(target, L"DELETE FROM CATEGORY");
+    ImportTimings timings;
+    start = Now();
+    int stored = ImportWorkbookFile(target, book, &timings);
+    double total = Now() - start;
+    double now, peak;
+    Memory(&now, &peak);
+    printf("workbook import, %d pairs: %.3f s (read %.3f, parse %.3f, walk %.3f, store %.3f); peak private "
+           "memory %.1f MiB\n",
+           stored, total, timings.read, timings.parse, timings.walk, timings.store, peak);
+
+    sqlite3_close(target);
+    sqlite3_close(db);
+    for (const wchar_t *name : {L"lingotrove-bench.xml", L"lingotrove-bench.htm", L"lingotrove-bench.db",
+                                L"lingotrove-bench-small.db", L"lingotrove-bench-import.db"})
+        DeleteFileW((folder + name).c_str());
+    return 0;
+}

@@ -36,7 +36,6 @@ private:
 class Bstr {
 public:
     Bstr() = default;
-    explicit Bstr(const wchar_t *text) : text_(SysAllocString(text)) {}
     ~Bstr() { SysFreeString(text_); }
     Bstr(const Bstr &) = delete;
     Bstr &operator=(const Bstr &) = delete;

@@ -91,13 +91,6 @@ static bool CtrlHeld()
     return (GetKeyState(VK_CONTROL) & 0x80) != 0;
 }
 
-// The selected category as the combo reports it: -1 (no category) when nothing is selected.
-static int SelectedCategoryOrNone(HWND window)
-{
-    LRESULT index = SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETCURSEL, 0, 0);
-    return static_cast<int>(SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETITEMDATA, index, 0));
-}
-
 // One exam page per category, into a folder the user picks.
 static void ExportExamPagesToChosenFolder(HWND window, sqlite3 *db)
 {

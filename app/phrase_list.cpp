@@ -62,10 +62,15 @@ void RefillLanguageSelectors(HWND window, sqlite3 *db, BOOL keep)
     RefillSelector(window, db, keep, IDC_SOURCE_LANGUAGE, FALSE);
 }
 
-void FillPhraseList(HWND window, sqlite3 *db)
+int SelectedCategoryOrNone(HWND window)
 {
     LRESULT index = SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETCURSEL, 0, 0);
-    int category = static_cast<int>(SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETITEMDATA, index, 0));
+    return static_cast<int>(SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETITEMDATA, index, 0));
+}
+
+void FillPhraseList(HWND window, sqlite3 *db)
+{
+    int category = SelectedCategoryOrNone(window);
     wchar_t sql[128];
     if (!FormatStatement(sql, 128, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID=%d ORDER BY SOURCE",
                          category))

@@ -18,6 +18,10 @@ void RefillSelector(HWND window, sqlite3 *db, BOOL keep, int controlId, BOOL cat
 // RefillSelector for the target and then the source language selector.
 void RefillLanguageSelectors(HWND window, sqlite3 *db, BOOL keep);
 
+// The selected category as the combo reports it: -1, which names no category, when nothing is
+// selected.
+int SelectedCategoryOrNone(HWND window);
+
 // Refills the phrase list with the pairs of the selected category (none when no category is
 // selected). The list is left as it was when the query cannot be prepared.
 void FillPhraseList(HWND window, sqlite3 *db);

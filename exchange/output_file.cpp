@@ -54,7 +54,7 @@ bool OutputFile::Finish()
     bool written = Flush();
     CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;
-    if (written && MoveFileExW(temporary_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+    if (written && MoveFileExW(temporary_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING))
         return true;
     DeleteFileW(temporary_.c_str());
     return false;

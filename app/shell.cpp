@@ -54,7 +54,7 @@ BOOL AskFileName(HWND owner, wchar_t *fileName, BOOL save, const wchar_t *defaul
             *p = 0;
 
     OPENFILENAMEW dialog = {};
-    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+    dialog.lStructSize = sizeof dialog;   // 88 bytes
     dialog.hwndOwner = owner;
     dialog.lpstrFilter = filter;
     dialog.nFilterIndex = 1;

@@ -147,8 +147,18 @@ TEST_F(DatabaseFilesTest, OpenDialogOpensADatabaseFromAnotherFolder)
     sqlite3 *db = OpenPhraseStore(other.c_str(), true);
     GetOrCreateCategory(db, L"Verbos");
     sqlite3_close(db);
+    std::vector<std::wstring> filters;
+    int selectedFilter = -2;
     {
-        DialogDriver driver([&other](HWND dialog) {
+        DialogDriver driver([&](HWND dialog) {
+            // The file types box (cmb1) shows the filters of string 4.
+            int count = static_cast<int>(SendDlgItemMessageW(dialog, 0x470, CB_GETCOUNT, 0, 0));
+            for (int i = 0; i < count; i++) {
+                wchar_t text[128] = {};
+                SendDlgItemMessageW(dialog, 0x470, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+                filters.push_back(text);
+            }
+            selectedFilter = static_cast<int>(SendDlgItemMessageW(dialog, 0x470, CB_GETCURSEL, 0, 0));
             // The file name box of the common dialog (edt1, or the combo box cmb13).
             if (!SetDlgItemTextW(dialog, 0x480, other.c_str()))
                 SetDlgItemTextW(dialog, 0x47C, other.c_str());
@@ -156,6 +166,8 @@ TEST_F(DatabaseFilesTest, OpenDialogOpensADatabaseFromAnotherFolder)
         });
         Command(IDM_OPEN_DATABASE);
     }
+    EXPECT_EQ(filters, (Texts{L"\u8CC7\u6599\u5EAB\u6A94\u6848"}));
+    EXPECT_EQ(selectedFilter, 0);
     EXPECT_EQ(Title(), L"Vocabulario - Lingotrove");
     EXPECT_EQ(ComboTexts(IDC_CATEGORY), (Texts{L"Verbos"}));
     EXPECT_EQ(_wcsicmp(LastDb().c_str(), other.c_str()), 0) << "LastDB is " << ::testing::PrintToString(LastDb());

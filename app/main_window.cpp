@@ -7,14 +7,14 @@
 #include <shlwapi.h>
 
 #include "app/database_files.h"
-#include "exchange/exam_page.h"
-#include "exchange/workbook.h"
 #include "app/list_rows.h"
 #include "app/phrase_entry.h"
 #include "app/phrase_list.h"
 #include "app/plugin_api.h"
 #include "app/settings.h"
 #include "app/shell.h"
+#include "exchange/exam_page.h"
+#include "exchange/workbook.h"
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"

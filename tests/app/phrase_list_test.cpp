@@ -67,9 +67,14 @@ protected:
         sqlite3_close(db);
         OpenWindow();
         SelectCategory(L"Food");
+        RecordMenus();
+        sqlite3_commit_hook(shell.db, CountCommit, &commits);
+    }
+    // The context menu is recorded into menu and answered with menu.answer instead of shown.
+    void RecordMenus()
+    {
         g_menu = &menu;
         SetPopupMenuTracker(RecordMenu);
-        sqlite3_commit_hook(shell.db, CountCommit, &commits);
     }
     static int CountCommit(void *counter)
     {
@@ -172,8 +177,7 @@ TEST_F(PhraseListTest, ContextMenuOfAOneCategoryStoreHasEmptySubmenus)
     InsertPhrase(db, only, 1, 2, L"one", L"uno");
     sqlite3_close(db);
     OpenWindow();
-    g_menu = &menu;
-    SetPopupMenuTracker(RecordMenu);
+    RecordMenus();
     RightClickList();
     EXPECT_EQ(menu.items.size(), 4u);
     EXPECT_TRUE(menu.move.empty());
@@ -244,8 +248,7 @@ TEST_F(PhraseListTest, CategoryIdsFrom400OnDoNotTurnAMoveIntoACopy)
     sqlite3_close(db);
     OpenWindow();
     SelectCategory(L"Home");
-    g_menu = &menu;
-    SetPopupMenuTracker(RecordMenu);
+    RecordMenus();
 
     RightClickList();
     ASSERT_EQ(menu.move.size(), 2u);

@@ -49,8 +49,7 @@ static void AddTargetCategories(sqlite3 *db, int shownCategory, HMENU moveMenu, 
         return;
     while (sqlite3_step(statement) == SQLITE_ROW) {
         int id = sqlite3_column_int(statement, 0);
-        const void *text = sqlite3_column_text16(statement, 1);
-        const wchar_t *description = text ? static_cast<const wchar_t *>(text) : L"";
+        const wchar_t *description = ColumnText(statement, 1);
         UINT move, copy;
         if (id >= 1 && id <= kLargestNumberedId) {
             move = kMoveFirst + id;

@@ -9,12 +9,6 @@
 #include "sqlite3.h"
 #include "store/statement.h"
 
-static const wchar_t *ColumnText(sqlite3_stmt *statement, int column)
-{
-    const void *text = sqlite3_column_text16(statement, column);
-    return text ? static_cast<const wchar_t *>(text) : L"";
-}
-
 void RefillSelector(HWND window, sqlite3 *db, BOOL keep, int controlId, BOOL categories)
 {
     HWND combo = GetDlgItem(window, controlId);

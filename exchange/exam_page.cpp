@@ -10,14 +10,14 @@
 #include "resources/resource_ids.h"
 #include "speech/file_names.h"
 #include "sqlite3.h"
+#include "store/statement.h"
 #include "store/text.h"
 
 namespace {
 
 void WriteText(OutputFile *file, sqlite3_stmt *statement, int column)
 {
-    const void *text = sqlite3_column_text16(statement, column);
-    file->Write(ToUtf8(JavaScriptStringContents(text ? static_cast<const wchar_t *>(text) : L"").c_str(), false));
+    file->Write(ToUtf8(JavaScriptStringContents(ColumnText(statement, column)).c_str(), false));
 }
 
 void WriteWords(OutputFile *file, sqlite3 *db, int categoryId, bool reversed)
@@ -123,8 +123,7 @@ void ExportExamPagesToFolder(HWND owner, sqlite3 *db, const wchar_t *folder, boo
                              nullptr) != SQLITE_OK)
         return;
     while (sqlite3_step(statement) == SQLITE_ROW) {
-        const void *description = sqlite3_column_text16(statement, 1);
-        std::wstring path = ExamPagePath(folder, description ? static_cast<const wchar_t *>(description) : L"");
+        std::wstring path = ExamPagePath(folder, ColumnText(statement, 1));
         if (!path.empty())
             ExportExamPage(owner, db, sqlite3_column_int(statement, 0), path.c_str(), reversed);
     }

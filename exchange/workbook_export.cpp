@@ -7,6 +7,7 @@
 #include "exchange/output_file.h"
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
+#include "store/statement.h"
 
 namespace {
 
@@ -48,8 +49,7 @@ void WriteRow(OutputFile *file, sqlite3_stmt *statement)
 {
     std::string row = "<Row>";
     for (int column = 0; column < 5; column++) {
-        const void *text = sqlite3_column_text16(statement, column);
-        std::string utf8 = text ? ToUtf8(static_cast<const wchar_t *>(text), true) : std::string();
+        std::string utf8 = ToUtf8(ColumnText(statement, column), true);
         if (utf8.empty()) {
             row += "<Cell><Data ss:Type=\"String\"/></Cell>";
         } else {

@@ -116,8 +116,7 @@ bool UpdateLanguage(sqlite3 *db, int languageId, const wchar_t *code, const wcha
 
 static void CopyColumn(sqlite3_stmt *statement, int column, wchar_t *text)
 {
-    const void *value = sqlite3_column_text16(statement, column);
-    CopyBounded(text, value ? static_cast<const wchar_t *>(value) : L"", 128);
+    CopyBounded(text, ColumnText(statement, column), 128);
 }
 
 bool ReadPhraseLanguages(sqlite3 *db, int phraseId, PhraseLanguages *languages)

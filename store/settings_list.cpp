@@ -5,12 +5,7 @@
 
 #include "app/list_rows.h"
 #include "sqlite3.h"
-
-static const wchar_t *Text(sqlite3_stmt *statement, int column)
-{
-    const void *text = sqlite3_column_text16(statement, column);
-    return text ? static_cast<const wchar_t *>(text) : L"";
-}
+#include "store/statement.h"
 
 void FillSettingsList(HWND list, sqlite3 *db, const wchar_t *sql, int columns)
 {
@@ -19,8 +14,8 @@ void FillSettingsList(HWND list, sqlite3 *db, const wchar_t *sql, int columns)
     sqlite3_stmt *statement = nullptr;
     if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK) {
         while (sqlite3_step(statement) == SQLITE_ROW)
-            AppendRow(list, sqlite3_column_int(statement, 0), Text(statement, 1),
-                      columns > 1 ? Text(statement, 2) : nullptr);
+            AppendRow(list, sqlite3_column_int(statement, 0), ColumnText(statement, 1),
+                      columns > 1 ? ColumnText(statement, 2) : nullptr);
         sqlite3_finalize(statement);
     }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);

@@ -53,6 +53,12 @@ int RunStatement(sqlite3 *db, const wchar_t *sql)
     return result;
 }
 
+const wchar_t *ColumnText(sqlite3_stmt *statement, int column)
+{
+    const void *text = sqlite3_column_text16(statement, column);
+    return text ? static_cast<const wchar_t *>(text) : L"";
+}
+
 bool QueryFirstText(sqlite3 *db, const wchar_t *sql, wchar_t *text, size_t size)
 {
     text[0] = 0;
@@ -60,10 +66,8 @@ bool QueryFirstText(sqlite3 *db, const wchar_t *sql, wchar_t *text, size_t size)
     if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
         return false;
     bool found = sqlite3_step(statement) == SQLITE_ROW;
-    if (found) {
-        const wchar_t *value = static_cast<const wchar_t *>(sqlite3_column_text16(statement, 0));
-        CopyBounded(text, value ? value : L"", size);
-    }
+    if (found)
+        CopyBounded(text, ColumnText(statement, 0), size);
     sqlite3_finalize(statement);
     return found;
 }

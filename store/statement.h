@@ -6,6 +6,7 @@
 #include <stddef.h>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 // Result of RunStatement when the statement could not be prepared (SQLite's own codes are >= 0).
 constexpr int kNotPrepared = -1;
@@ -18,6 +19,9 @@ bool FormatStatement(wchar_t *buffer, size_t size, const wchar_t *format, ...);
 // Prepares sql, steps it once and finalizes it. Returns the step's result (100 row, 101 done, ...)
 // or kNotPrepared when preparing failed, in which case nothing ran.
 int RunStatement(sqlite3 *db, const wchar_t *sql);
+
+// The text of a column of the current row; an empty text for SQL NULL.
+const wchar_t *ColumnText(sqlite3_stmt *statement, int column);
 
 // Runs a query and copies column 0 of its first row into text (size units). Returns true when a
 // row came back; text is empty otherwise.

@@ -7,6 +7,8 @@
 #include "app/main_window.h"
 #include "app/shell.h"
 #include "resources/resource_ids.h"
+#include "speech/sound_workers.h"
+#include "speech/speech_settings.h"
 #include "sqlite3.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
@@ -14,11 +16,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     InitCommonControls();
     if (SUCCEEDED(CoInitialize(nullptr))) {
         SelectPreferredKeyboardLayout();
+        LoadSpeechSettings();
         ShellState shell = {};
         DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainWindowProc,
                         reinterpret_cast<LPARAM>(&shell));
         sqlite3_close(shell.db);
-        CoUninitialize();
+        // A sound still playing keeps its objects on a worker: unloading COM's libraries under
+        // it could crash the exit, and the process ends just below anyway.
+        if (WaitForSoundWorkers(0))
+            CoUninitialize();
     }
     ExitProcess(0);
 }

@@ -16,6 +16,9 @@
 #include "exchange/exam_page.h"
 #include "exchange/workbook.h"
 #include "resources/resource_ids.h"
+#include "speech/pronunciation.h"
+#include "speech/speech_dialog.h"
+#include "speech/speech_settings.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"
 #include "store/settings_dialogs.h"
@@ -145,6 +148,11 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
                         LanguageSettingsDialog, reinterpret_cast<LPARAM>(db));
         RefillLanguageSelectors(window, db, TRUE);
         break;
+    case IDM_SPEECH_SETTINGS:
+        if (DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_SPEECH), window,
+                            SpeechSettingsDialog, 0) > 0)
+            LoadSpeechSettings();
+        break;
     case IDM_EXPORT_WORKBOOK:
         ExportWorkbook(window, db, 0, CtrlHeld());
         break;
@@ -190,6 +198,17 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
     }
 }
 
+// Says the target text of a double-clicked row in the pair's target language. A pair whose
+// languages cannot be read is not spoken.
+static void SpeakRow(sqlite3 *db, HWND list, int row)
+{
+    wchar_t text[128];
+    GetRowText(list, row, 1, text, 128);
+    PhraseLanguages languages;
+    if (ReadPhraseLanguages(db, static_cast<int>(RowId(list, row)), &languages))
+        RequestPronunciation(languages.targetCode, text, true, nullptr);
+}
+
 static void OnPhraseListNotify(HWND window, ShellState *shell, NMHDR *header)
 {
     switch (header->code) {
@@ -206,6 +225,12 @@ static void OnPhraseListNotify(HWND window, ShellState *shell, NMHDR *header)
     case NM_RCLICK:
         ShowPhraseListMenu(shell->db, window, header->hwndFrom);
         break;
+    case NM_DBLCLK: {
+        int row = reinterpret_cast<NMITEMACTIVATE *>(header)->iItem;
+        if (row != -1)
+            SpeakRow(shell->db, header->hwndFrom, row);
+        break;
+    }
     default:
         break;
     }
@@ -228,6 +253,12 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_NOTIFY:
         if (wParam == IDC_PHRASE_LIST)
             OnPhraseListNotify(window, shell, reinterpret_cast<NMHDR *>(lParam));
+        break;
+    case WM_PLUGIN_SPEAK:
+        if (wParam == kPluginServiceTag && lParam) {
+            PluginSpeakRequest *request = reinterpret_cast<PluginSpeakRequest *>(lParam);
+            RequestPronunciation(request->code, request->text, true, nullptr);
+        }
         break;
     case WM_PLUGIN_TRANSLATE:
         if (wParam == kPluginServiceTag && lParam) {

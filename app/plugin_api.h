@@ -9,6 +9,12 @@
 #define WM_PLUGIN_TRANSLATE  (WM_USER + 2)
 constexpr WPARAM kPluginServiceTag = 16;
 
+// lParam of WM_PLUGIN_SPEAK: two pointers, in this order.
+struct PluginSpeakRequest {
+    const wchar_t *code;        // language code, as the store's LANGUAGE.CODE
+    const wchar_t *text;
+};
+
 // lParam of WM_PLUGIN_TRANSLATE: four pointers, in this order.
 struct PluginTranslateRequest {
     const wchar_t *sourceCode;

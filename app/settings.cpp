@@ -4,6 +4,8 @@
 const wchar_t kSettingsKey[] = L"Software\\OKU\\Lingotrove";
 const wchar_t kLastDatabaseValue[] = L"LastDB";
 const wchar_t kLastCategoryValue[] = L"LastCategory";
+const wchar_t kEngineValue[] = L"Engine";
+const wchar_t kVoiceValue[] = L"Voice";
 
 // Owns an open registry key.
 struct RegistryKey {
@@ -25,6 +27,12 @@ static bool OpenForWriting(RegistryKey *key)
 {
     return RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key->handle) ==
            ERROR_SUCCESS;
+}
+
+bool CanReadSettings()
+{
+    RegistryKey key;
+    return OpenForReading(&key);
 }
 
 bool ReadSettingText(const wchar_t *name, wchar_t *buffer, DWORD units)

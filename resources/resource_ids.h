@@ -68,6 +68,12 @@
 #define IDC_SETTINGS_ADD    30
 #define IDC_SETTINGS_UPDATE 31
 
+// Speech settings dialog: the radio button of engine value n is IDC_ENGINE_FIRST + n
+#define IDC_ENGINE_FIRST    20
+#define IDC_ENGINE_LAST     23
+#define IDC_VOICE           30
+#define IDC_SPEECH_OK       11
+
 // New database dialog
 #define IDC_NEW_DB_NAME     10
 #define IDC_NEW_DB_OK       11

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 #include <winhttp.h>
+#include <shlwapi.h>
 
 #include <vector>
 
@@ -120,6 +121,31 @@ std::wstring GetServiceBase(OnlineService service)
     return text;
 }
 
+bool AppendEscapedText(std::wstring *url, const wchar_t *text)
+{
+    // Each UTF-16 unit escapes to at most 9 units (three %XX bytes).
+    DWORD size = static_cast<DWORD>(wcslen(text) * 9 + 1);
+    std::vector<wchar_t> escaped(size);
+    // URL_ESCAPE_PERCENT as well: without it a '%' of the text would be sent bare and read by the
+    // service as the start of an escape.
+    if (FAILED(UrlEscapeW(text, escaped.data(), &size,
+                          URL_ESCAPE_SEGMENT_ONLY | URL_ESCAPE_AS_UTF8 | URL_ESCAPE_PERCENT)))
+        return false;
+    // Characters with a meaning inside a query that a path segment may keep: escaped too, so
+    // that "C++" or "a&b" arrive as the text and not as spaces or a second parameter.
+    for (const wchar_t *p = escaped.data(); *p != 0; p++) {
+        switch (*p) {
+        case L'&': *url += L"%26"; break;
+        case L'+': *url += L"%2B"; break;
+        case L'=': *url += L"%3D"; break;
+        case L';': *url += L"%3B"; break;
+        case L'#': *url += L"%23"; break;
+        default: *url += *p; break;
+        }
+    }
+    return true;
+}
+
 bool HttpGet(const std::wstring &url, std::string *body)
 {
     body->clear();
@@ -134,18 +160,28 @@ bool HttpGet(const std::wstring &url, std::string *body)
 
 bool HttpDownloadToFile(const std::wstring &url, const std::wstring &path)
 {
-    std::wstring partial = path + L".part";
-    HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    // The answer goes into a file of its own beside the target, under a short unique name, so
+    // that two downloads of the same file never write into one another and a target path that
+    // just fits MAX_PATH still gets one.
+    std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
+    wchar_t partial[MAX_PATH];
+    if (folder.empty() || !GetTempFileNameW(folder.c_str(), L"dl", 0, partial))
         return false;
-    bool complete = Get(url, [file](const char *data, DWORD size) {
+    HANDLE file = CreateFileW(partial, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        DeleteFileW(partial);
+        return false;
+    }
+    unsigned long long received = 0;
+    bool complete = Get(url, [file, &received](const char *data, DWORD size) {
         DWORD written = 0;
+        received += size;
         return WriteFile(file, data, size, &written, nullptr) && written == size;
     });
     CloseHandle(file);
-    if (complete && MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
+    if (complete && received > 0 && MoveFileExW(partial, path.c_str(), MOVEFILE_REPLACE_EXISTING))
         return true;
-    DeleteFileW(partial.c_str());
+    DeleteFileW(partial);
     return false;
 }

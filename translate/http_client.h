@@ -19,10 +19,16 @@ enum class OnlineService {
 // The base URL of a service, read from the registry at each call, without a trailing slash.
 std::wstring GetServiceBase(OnlineService service);
 
+// Appends text to url percent-encoded as one value: UTF-8 bytes, with every character that has a
+// meaning in a path or a query ('%', '/', '?', '#', '&', '+', '=', ';' and the unsafe ones)
+// escaped. The text is appended whole, however long. Returns false, appending nothing, when the
+// text cannot be encoded.
+bool AppendEscapedText(std::wstring *url, const wchar_t *text);
+
 // GETs url into body. Returns true only for a complete 200 answer; body is empty otherwise.
 bool HttpGet(const std::wstring &url, std::string *body);
 
 // GETs url into the file at path. The answer is written to a temporary file beside it, which
-// replaces path only after a complete 200 answer: no partial or error file is ever left under
-// that name. Returns true when path now holds the answer.
+// replaces path only after a complete, non-empty 200 answer: no partial, empty or error file is
+// ever left under that name. Returns true when path now holds the answer.
 bool HttpDownloadToFile(const std::wstring &url, const std::wstring &path);

@@ -2,11 +2,8 @@
 #include "translate/translate.h"
 
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <nlohmann/json.hpp>
-
-#include <vector>
 
 #include "store/text.h"
 #include "translate/http_client.h"
@@ -46,25 +43,7 @@ std::wstring TranslationRequestPath(const wchar_t *sourceCode, const wchar_t *ta
     path += L"&tl=";
     path += targetCode;
     path += L"&dt=t&q=";
-    // Each UTF-16 unit escapes to at most 9 units (three %XX bytes); the text is sent whole.
-    DWORD size = static_cast<DWORD>(wcslen(text) * 9 + 1);
-    std::vector<wchar_t> escaped(size);
-    // URL_ESCAPE_PERCENT as well: without it a '%' of the text would be sent bare and read by the
-    // service as the start of an escape.
-    if (FAILED(UrlEscapeW(text, escaped.data(), &size,
-                          URL_ESCAPE_SEGMENT_ONLY | URL_ESCAPE_AS_UTF8 | URL_ESCAPE_PERCENT)))
-        return path;
-    // Characters with a meaning inside a query that a path segment may keep: escaped too, so
-    // that "C++" or "a&b" arrive as the text and not as spaces or a second parameter.
-    for (const wchar_t *p = escaped.data(); *p != 0; p++) {
-        switch (*p) {
-        case L'&': path += L"%26"; break;
-        case L'+': path += L"%2B"; break;
-        case L'=': path += L"%3D"; break;
-        case L';': path += L"%3B"; break;
-        default: path += *p; break;
-        }
-    }
+    AppendEscapedText(&path, text);
     return path;
 }
 

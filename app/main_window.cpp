@@ -236,6 +236,20 @@ static void OnPhraseListNotify(HWND window, ShellState *shell, NMHDR *header)
     }
 }
 
+// The services plug-ins ask for while they run; requests without the service tag are ignored.
+static void OnPluginService(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (wParam != kPluginServiceTag || !lParam)
+        return;
+    if (message == WM_PLUGIN_SPEAK) {
+        PluginSpeakRequest *request = reinterpret_cast<PluginSpeakRequest *>(lParam);
+        RequestPronunciation(request->code, request->text, true, nullptr);
+    } else {
+        PluginTranslateRequest *request = reinterpret_cast<PluginTranslateRequest *>(lParam);
+        TranslateText(request->sourceCode, request->targetCode, request->text, request->result);
+    }
+}
+
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG)
@@ -255,17 +269,12 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             OnPhraseListNotify(window, shell, reinterpret_cast<NMHDR *>(lParam));
         break;
     case WM_PLUGIN_SPEAK:
-        if (wParam == kPluginServiceTag && lParam) {
-            PluginSpeakRequest *request = reinterpret_cast<PluginSpeakRequest *>(lParam);
-            RequestPronunciation(request->code, request->text, true, nullptr);
-        }
-        break;
     case WM_PLUGIN_TRANSLATE:
-        if (wParam == kPluginServiceTag && lParam) {
-            PluginTranslateRequest *request = reinterpret_cast<PluginTranslateRequest *>(lParam);
-            TranslateText(request->sourceCode, request->targetCode, request->text, request->result);
-        }
-        break;
+        OnPluginService(message, wParam, lParam);
+        // The dialog manager reads these numbers as DM_SETDEFID and DM_REPOSITION: answered here,
+        // they never reach it, so a plug-in cannot change the default button or move the window.
+        SetWindowLongPtrW(window, DWLP_MSGRESULT, 0);
+        return TRUE;
     case WM_INITMENU: {
         wchar_t folder[MAX_PATH];
         GetProgramFolder(folder);

@@ -10,9 +10,6 @@
 #include "speech/sound_workers.h"
 #include "speech/speech_settings.h"
 
-static ComApartment g_com;
-static RegistrySandbox g_registry;
-
 std::string ToneMp3()
 {
     wchar_t path[MAX_PATH];
@@ -38,6 +35,8 @@ std::vector<std::wstring> FileNames(const std::wstring &folder)
 
 void SpeechTest::SetUp()
 {
+    static ComApartment com;
+    static RegistrySandbox registry;
     RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
     HKEY key;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,

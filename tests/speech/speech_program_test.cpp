@@ -1,0 +1,132 @@
+// The real Lingotrove.exe, started in a folder of its own: a double-clicked row plays its cached
+// pronunciation, and a row without one has it downloaded into Cache\<code> first. The program
+// reads the real HKEY_CURRENT_USER of the test prefix, so this test runs as one process.
+#include "tests/support/http_server.h"
+
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <gtest/gtest.h>
+
+#include "app/settings.h"
+#include "app/shell.h"
+#include "sqlite3.h"
+#include "store/phrase_store.h"
+#include "tests/speech/speech_test_support.h"
+
+namespace {
+
+struct Found {
+    DWORD process;
+    HWND window;
+};
+
+BOOL CALLBACK FindMainWindow(HWND window, LPARAM lParam)
+{
+    Found *found = reinterpret_cast<Found *>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == found->process && IsWindowVisible(window)) {
+        found->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool ModuleLoaded(HANDLE process, const wchar_t *name)
+{
+    HMODULE modules[512];
+    DWORD bytes = 0;
+    if (!EnumProcessModules(process, modules, sizeof modules, &bytes))
+        return false;
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE); i++) {
+        wchar_t base[MAX_PATH] = {};
+        GetModuleBaseNameW(process, modules[i], base, MAX_PATH);
+        if (lstrcmpiW(base, name) == 0)
+            return true;
+    }
+    return false;
+}
+
+// Double-clicks the first row of the list the way the mouse does, and returns once the program
+// has handled it (download included).
+void DoubleClickFirstRow(HWND list)
+{
+    RECT header = {};
+    GetWindowRect(FindWindowExW(list, nullptr, WC_HEADERW, nullptr), &header);
+    LPARAM point = MAKELPARAM(12, header.bottom - header.top + 4);
+    SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+    SendMessageW(list, WM_LBUTTONUP, 0, point);
+}
+
+class ProgramSpeechTest : public ::testing::Test {
+protected:
+    TempFolder folder;
+    LoopbackServer server;
+
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey); }
+};
+
+TEST_F(ProgramSpeechTest, DoubleClickPlaysTheCachedFileOrDownloadsItFirst)
+{
+    wchar_t built[MAX_PATH];
+    GetProgramFolder(built);
+    std::wstring program = folder.File(L"Lingotrove.exe");
+    ASSERT_TRUE(CopyFileW((std::wstring(built) + L"\\..\\..\\bin\\Lingotrove.exe").c_str(), program.c_str(), FALSE));
+
+    std::wstring store = folder.File(L"Words.db");
+    sqlite3 *db = OpenPhraseStore(store.c_str(), true);
+    int cached = GetOrCreateCategory(db, L"Cached");
+    int fresh = GetOrCreateCategory(db, L"Fresh");
+    InsertPhrase(db, cached, 1, 2, L"hello", L"Hola");
+    InsertPhrase(db, fresh, 1, 2, L"good night", L"Buenas noches");
+    sqlite3_close(db);
+    ASSERT_TRUE(CreateDirectoryW(folder.File(L"Cache").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(folder.File(L"Cache\\es").c_str(), nullptr));
+    std::string tone = ToneMp3();
+    WriteFileBytes(folder.File(L"Cache\\es\\hola.mp3"), tone);
+
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    ASSERT_TRUE(CanReadSettings()) << "creates the key";
+    ASSERT_TRUE(WriteSettingText(kLastDatabaseValue, store.c_str()));
+    ASSERT_TRUE(WriteSettingDword(kLastCategoryValue, static_cast<DWORD>(cached)));
+    ASSERT_TRUE(WriteSettingText(L"SpeechEndpoint", server.Base().c_str()));
+    server.Answer(200, tone);
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::wstring command = L"\"" + program + L"\"";
+    ASSERT_TRUE(CreateProcessW(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               folder.path.c_str(), &startup, &process));
+    ASSERT_EQ(WaitForInputIdle(process.hProcess, 60000), 0u);
+    Found found = {process.dwProcessId, nullptr};
+    EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&found));
+    ASSERT_NE(found.window, nullptr);
+    HWND list = GetDlgItem(found.window, 12);
+    ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_FALSE(ModuleLoaded(process.hProcess, L"quartz.dll")) << "nothing has played yet";
+
+    DoubleClickFirstRow(list);
+    EXPECT_TRUE(ModuleLoaded(process.hProcess, L"quartz.dll")) << "the cached file went to DirectShow";
+    EXPECT_TRUE(server.RequestLines().empty());
+
+    HWND categories = GetDlgItem(found.window, 10);
+    SendMessageW(categories, CB_SETCURSEL, 1, 0);
+    SendMessageW(found.window, WM_COMMAND, MAKEWPARAM(10, CBN_SELCHANGE), reinterpret_cast<LPARAM>(categories));
+    DoubleClickFirstRow(list);
+    EXPECT_EQ(server.RequestLines(),
+              std::vector<std::string>{"GET /translate_tts?tl=es&client=tw-ob&q=buenas%20noches HTTP/1.1"});
+    EXPECT_EQ(ReadFileBytes(folder.File(L"Cache\\es\\buenas noches.mp3")), tone);
+    EXPECT_EQ(FileNames(folder.File(L"Cache\\es")), (std::vector<std::wstring>{L"buenas noches.mp3", L"hola.mp3"}));
+
+    PostMessageW(found.window, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+    DWORD exitCode = 1234;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+}  // namespace

@@ -9,29 +9,12 @@
 #include <gtest/gtest.h>
 
 #include "app/settings.h"
-#include "app/shell.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"
 #include "tests/speech/speech_test_support.h"
+#include "tests/support/program_process.h"
 
 namespace {
-
-struct Found {
-    DWORD process;
-    HWND window;
-};
-
-BOOL CALLBACK FindMainWindow(HWND window, LPARAM lParam)
-{
-    Found *found = reinterpret_cast<Found *>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == found->process && IsWindowVisible(window)) {
-        found->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 bool ModuleLoaded(HANDLE process, const wchar_t *name)
 {
@@ -69,10 +52,8 @@ protected:
 
 TEST_F(ProgramSpeechTest, DoubleClickPlaysTheCachedFileOrDownloadsItFirst)
 {
-    wchar_t built[MAX_PATH];
-    GetProgramFolder(built);
-    std::wstring program = folder.File(L"Lingotrove.exe");
-    ASSERT_TRUE(CopyFileW((std::wstring(built) + L"\\..\\..\\bin\\Lingotrove.exe").c_str(), program.c_str(), FALSE));
+    std::wstring program = CopyBuiltProgram(folder.path);
+    ASSERT_FALSE(program.empty());
 
     std::wstring store = folder.File(L"Words.db");
     sqlite3 *db = OpenPhraseStore(store.c_str(), true);
@@ -93,40 +74,28 @@ TEST_F(ProgramSpeechTest, DoubleClickPlaysTheCachedFileOrDownloadsItFirst)
     ASSERT_TRUE(WriteSettingText(L"SpeechEndpoint", server.Base().c_str()));
     server.Answer(200, tone);
 
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    std::wstring command = L"\"" + program + L"\"";
-    ASSERT_TRUE(CreateProcessW(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               folder.path.c_str(), &startup, &process));
-    ASSERT_EQ(WaitForInputIdle(process.hProcess, 60000), 0u);
-    Found found = {process.dwProcessId, nullptr};
-    EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&found));
-    ASSERT_NE(found.window, nullptr);
-    HWND list = GetDlgItem(found.window, 12);
+    ProgramProcess process;
+    ASSERT_TRUE(process.Start(program, folder.path));
+    HANDLE running = process.info.hProcess;
+    HWND list = GetDlgItem(process.window, 12);
     ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
-    EXPECT_FALSE(ModuleLoaded(process.hProcess, L"quartz.dll")) << "nothing has played yet";
+    EXPECT_FALSE(ModuleLoaded(running, L"quartz.dll")) << "nothing has played yet";
 
     DoubleClickFirstRow(list);
-    EXPECT_TRUE(ModuleLoaded(process.hProcess, L"quartz.dll")) << "the cached file went to DirectShow";
+    EXPECT_TRUE(ModuleLoaded(running, L"quartz.dll")) << "the cached file went to DirectShow";
     EXPECT_TRUE(server.RequestLines().empty());
 
-    HWND categories = GetDlgItem(found.window, 10);
+    HWND categories = GetDlgItem(process.window, 10);
     SendMessageW(categories, CB_SETCURSEL, 1, 0);
-    SendMessageW(found.window, WM_COMMAND, MAKEWPARAM(10, CBN_SELCHANGE), reinterpret_cast<LPARAM>(categories));
+    SendMessageW(process.window, WM_COMMAND, MAKEWPARAM(10, CBN_SELCHANGE), reinterpret_cast<LPARAM>(categories));
     DoubleClickFirstRow(list);
     EXPECT_EQ(server.RequestLines(),
               std::vector<std::string>{"GET /translate_tts?tl=es&client=tw-ob&q=buenas%20noches HTTP/1.1"});
     EXPECT_EQ(ReadFileBytes(folder.File(L"Cache\\es\\buenas noches.mp3")), tone);
     EXPECT_EQ(FileNames(folder.File(L"Cache\\es")), (std::vector<std::wstring>{L"buenas noches.mp3", L"hola.mp3"}));
 
-    PostMessageW(found.window, WM_COMMAND, IDCANCEL, 0);
-    ASSERT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
-    DWORD exitCode = 1234;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    EXPECT_EQ(exitCode, 0u);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    PostMessageW(process.window, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(process.WaitForExit(60000), 0u) << "ends normally, a sound having just played";
 }
 
 }  // namespace

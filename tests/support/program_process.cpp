@@ -1,0 +1,71 @@
+// Starting the real program and finding its window.
+#include "tests/support/program_process.h"
+
+#include <shlwapi.h>
+
+namespace {
+
+struct Search {
+    DWORD process;
+    HWND window;
+};
+
+BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM lParam)
+{
+    Search *search = reinterpret_cast<Search *>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->process && IsWindowVisible(window)) {
+        search->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::wstring CopyBuiltProgram(const std::wstring &folder)
+{
+    wchar_t built[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, built, MAX_PATH);
+    PathRemoveFileSpecW(built);
+    std::wstring program = folder + L"\\Lingotrove.exe";
+    if (!CopyFileW((std::wstring(built) + L"\\..\\..\\bin\\Lingotrove.exe").c_str(), program.c_str(), FALSE))
+        return std::wstring();
+    return program;
+}
+
+ProgramProcess::~ProgramProcess()
+{
+    if (info.hProcess) {
+        if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(info.hProcess, 1);
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+}
+
+bool ProgramProcess::Start(const std::wstring &program, const std::wstring &folder)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    std::wstring command = L"\"" + program + L"\"";
+    if (!CreateProcessW(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &info))
+        return false;
+    if (WaitForInputIdle(info.hProcess, 60000) != 0)
+        return false;
+    Search search = {info.dwProcessId, nullptr};
+    EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
+    window = search.window;
+    return window != nullptr;
+}
+
+DWORD ProgramProcess::WaitForExit(DWORD milliseconds)
+{
+    if (WaitForSingleObject(info.hProcess, milliseconds) != WAIT_OBJECT_0)
+        return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info.hProcess, &code);
+    return code;
+}

@@ -1,0 +1,27 @@
+// Runs the real Lingotrove.exe as a process of its own, for tests that drive it from outside.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Copies the built Lingotrove.exe (two folders up from the test programs, in bin) into folder as
+// Lingotrove.exe. Returns its path, or an empty text when the copy failed.
+std::wstring CopyBuiltProgram(const std::wstring &folder);
+
+struct ProgramProcess {
+    PROCESS_INFORMATION info = {};
+    HWND window = nullptr;      // the program's visible top-level window once started
+
+    ProgramProcess() = default;
+    ~ProgramProcess();
+    ProgramProcess(const ProgramProcess &) = delete;
+    ProgramProcess &operator=(const ProgramProcess &) = delete;
+
+    // Starts program with folder as its current folder, waits until it waits for input and finds
+    // its window. False when any of that fails.
+    bool Start(const std::wstring &program, const std::wstring &folder);
+
+    // Waits for the process to end; its exit code, or STILL_ACTIVE when it did not end in time.
+    DWORD WaitForExit(DWORD milliseconds);
+};

@@ -7,6 +7,7 @@
 #include "app/settings.h"
 #include "app/shell.h"
 #include "resources/resource_ids.h"
+#include "speech/bulk_download.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"
 #include "store/text.h"
@@ -75,6 +76,8 @@ void OpenDatabase(HWND window, ShellState *shell, int mode)
         return;
     }
     WriteSettingText(kLastDatabaseValue, path);
+    // A bulk download stopped by Escape may still be finishing its phrase on this connection.
+    WaitForBulkDownload();
     sqlite3_close(shell->db);
     shell->db = db;
     SetMainWindowTitle(window, path);

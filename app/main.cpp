@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/shell.h"
 #include "resources/resource_ids.h"
+#include "speech/bulk_download.h"
 #include "speech/sound_workers.h"
 #include "speech/speech_settings.h"
 #include "sqlite3.h"
@@ -20,6 +21,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         ShellState shell = {};
         DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainWindowProc,
                         reinterpret_cast<LPARAM>(&shell));
+        WaitForBulkDownload();
         sqlite3_close(shell.db);
         // A sound still playing keeps its objects on a worker: unloading COM's libraries under
         // it could crash the exit, and the process ends just below anyway.

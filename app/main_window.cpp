@@ -16,6 +16,7 @@
 #include "exchange/exam_page.h"
 #include "exchange/workbook.h"
 #include "resources/resource_ids.h"
+#include "speech/bulk_download.h"
 #include "speech/pronunciation.h"
 #include "speech/speech_dialog.h"
 #include "speech/speech_settings.h"
@@ -152,6 +153,9 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
         if (DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_SPEECH), window,
                             SpeechSettingsDialog, 0) > 0)
             LoadSpeechSettings();
+        break;
+    case IDM_DOWNLOAD_VOICES:
+        DownloadAllPronunciations(window, db);
         break;
     case IDM_EXPORT_WORKBOOK:
         ExportWorkbook(window, db, 0, CtrlHeld());

@@ -68,6 +68,11 @@
 #define IDC_SETTINGS_ADD    30
 #define IDC_SETTINGS_UPDATE 31
 
+// Bulk download dialog
+#define IDC_DOWNLOAD_TEXT       10
+#define IDC_DOWNLOAD_COUNTER    11
+#define IDC_DOWNLOAD_PROGRESS   12
+
 // Speech settings dialog: the radio button of engine value n is IDC_ENGINE_FIRST + n
 #define IDC_ENGINE_FIRST    20
 #define IDC_ENGINE_LAST     23

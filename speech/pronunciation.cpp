@@ -8,6 +8,7 @@
 #include "speech/playback.h"
 #include "speech/speaker.h"
 #include "speech/speech_settings.h"
+#include "store/text.h"
 #include "translate/http_client.h"
 
 namespace {
@@ -16,8 +17,7 @@ constexpr size_t kNameCharacters = 95;
 
 wchar_t g_cacheParent[MAX_PATH] = {};
 
-// Copies the first 95 characters of text, lower-cased, into name (3 * 95 + 1 units, room for
-// the escaping that follows).
+// Copies the first 95 characters of text, lower-cased, into name (96 units).
 void LowerCasedName(const wchar_t *text, wchar_t *name)
 {
     size_t length = 0;
@@ -31,12 +31,27 @@ void LowerCasedName(const wchar_t *text, wchar_t *name)
     CharLowerW(name);
 }
 
-// Appends part to path as PathAppendW does, but only when the result fits in MAX_PATH.
+// Appends a backslash and part to path (MAX_PATH units) when the result fits. Joined as it
+// stands: "." or ".." in part must not be resolved to another folder.
 bool AppendFitting(wchar_t *path, const wchar_t *part)
 {
     size_t used = wcslen(path);
-    size_t extra = wcslen(part) + (used > 0 && path[used - 1] != L'\\' ? 1 : 0);
-    return used + extra < MAX_PATH && PathAppendW(path, part);
+    size_t length = wcslen(part);
+    if (used + 1 + length >= MAX_PATH)
+        return false;
+    path[used] = L'\\';
+    wmemcpy(path + used + 1, part, length + 1);
+    return true;
+}
+
+bool IsPlainFolderName(const wchar_t *name)
+{
+    if (name[0] == 0 || wcscmp(name, L".") == 0 || wcscmp(name, L"..") == 0)
+        return false;
+    for (const wchar_t *p = name; *p != 0; p++)
+        if (*p < L' ' || IsForbiddenFileNameChar(*p, 0, 8))
+            return false;
+    return true;
 }
 
 }  // namespace
@@ -50,39 +65,55 @@ void SetCacheParentFolder(const wchar_t *folder)
 
 void PreparePronunciation(const wchar_t *code, const wchar_t *text, int engine, Pronunciation *out)
 {
-    wchar_t name[3 * kNameCharacters + 1];
-    LowerCasedName(text, name);
+    out->code = code;
+    out->engine = engine;
+    LowerCasedName(text, out->text);
+    out->path[0] = 0;
+    out->exists = false;
 
-    if (engine == EngineSpanishDictOnly)
-        out->url = GetServiceBase(OnlineService::SpanishDict) + L"/audio?lang=" + code + L"&text=";
-    else
-        out->url = GetServiceBase(OnlineService::Speech) + L"/translate_tts?tl=" + code +
-                   L"&client=tw-ob&q=";
-    // A text that cannot be encoded (half a surrogate pair) must not fetch the sound of another.
-    if (!AppendEscapedText(&out->url, name))
-        out->url.clear();
-
-    wchar_t path[MAX_PATH];
+    wchar_t folder[MAX_PATH];
     if (g_cacheParent[0] != 0)
-        lstrcpynW(path, g_cacheParent, MAX_PATH);
+        lstrcpynW(folder, g_cacheParent, MAX_PATH);
     else
-        GetProgramFolder(path);
-    bool fits = AppendFitting(path, L"Cache");
-    if (fits)
-        CreateDirectoryW(path, nullptr);
-    fits = fits && AppendFitting(path, code);
-    if (fits)
-        CreateDirectoryW(path, nullptr);
+        GetProgramFolder(folder);
+    if (!AppendFitting(folder, L"Cache"))
+        return;
+    wchar_t cache[MAX_PATH];
+    wcscpy(cache, folder);
+    bool usable = IsPlainFolderName(code) && AppendFitting(folder, code);
 
+    wchar_t name[3 * kNameCharacters + 1];
+    wcscpy(name, out->text);
     EscapeFileName(name);
-    fits = fits && name[0] != 0 && AppendFitting(path, name) && wcslen(path) + 4 < MAX_PATH;
-    if (fits) {
+    wchar_t path[MAX_PATH];
+    wcscpy(path, folder);
+    usable = usable && name[0] != 0 && AppendFitting(path, name) && wcslen(path) + 4 < MAX_PATH;
+    if (usable) {
         wcscat(path, L".mp3");
         wcscpy(out->path, path);
-    } else {
-        out->path[0] = 0;
+        // A file that is there needs no folders made: the common case of a pass over a cached
+        // store costs one look-up per phrase.
+        out->exists = PathFileExistsW(path) != FALSE;
+        if (out->exists)
+            return;
     }
-    out->exists = fits && PathFileExistsW(out->path);
+    CreateDirectoryW(cache, nullptr);
+    if (IsPlainFolderName(code) && wcslen(folder) > wcslen(cache))
+        CreateDirectoryW(folder, nullptr);
+}
+
+std::wstring PronunciationUrl(const Pronunciation &pronunciation)
+{
+    std::wstring url;
+    if (pronunciation.engine == EngineSpanishDictOnly)
+        url = GetServiceBase(OnlineService::SpanishDict) + L"/audio?lang=" + pronunciation.code + L"&text=";
+    else
+        url = GetServiceBase(OnlineService::Speech) + L"/translate_tts?tl=" + pronunciation.code +
+              L"&client=tw-ob&q=";
+    // A text that cannot be encoded (half a surrogate pair) must not fetch the sound of another.
+    if (!AppendEscapedText(&url, pronunciation.text))
+        return std::wstring();
+    return url;
 }
 
 void RequestPronunciation(const wchar_t *code, const wchar_t *text, bool play, int *downloadAttempted)
@@ -103,8 +134,13 @@ void RequestPronunciation(const wchar_t *code, const wchar_t *text, bool play, i
     const wchar_t *path = pronunciation.path;
 
     if (engine == EngineGoogleOnly || engine == EngineSpanishDictOnly) {
-        if (!pronunciation.exists && path[0] != 0 && !pronunciation.url.empty()) {
-            HttpDownloadToFile(pronunciation.url, path);
+        // No path (see PreparePronunciation) or no URL: nothing is fetched, and so nothing was
+        // attempted.
+        std::wstring url;
+        if (!pronunciation.exists && path[0] != 0)
+            url = PronunciationUrl(pronunciation);
+        if (!url.empty()) {
+            HttpDownloadToFile(url, path);
             if (downloadAttempted)
                 *downloadAttempted = 1;
             pronunciation.exists = PathFileExistsW(path) != FALSE;

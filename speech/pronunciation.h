@@ -11,19 +11,28 @@
 
 #include <string>
 
-// Where the pronunciation of one text lives and where it is fetched from.
+// Where the pronunciation of one text lives and what it is fetched as.
 struct Pronunciation {
-    std::wstring url;           // the service's request for the text; empty when it has none
-    wchar_t path[MAX_PATH];     // the cache file; empty when it would not fit in MAX_PATH
+    wchar_t path[MAX_PATH];     // the cache file; empty when there can be none (see below)
     bool exists;                // the cache file is there
+    std::wstring code;          // the language code, as given
+    wchar_t text[96];           // the text as the service gets it: its first 95 characters,
+                                // lower-cased
+    int engine;
 };
 
-// Forms the URL and the cache path of (code, text) for the engine setting, and creates the
-// folders "Cache" and "Cache\<code>" as a side effect. The code is used unchanged as a folder
-// name and in the URL; the text is cut to 95 characters (never between the halves of a surrogate
-// pair) and lower-cased for both. A path that does not fit in MAX_PATH is left empty: nothing
-// may be stored or played for it.
+// Forms the cache path of (code, text) for the engine setting, tells whether the file exists,
+// and makes sure the folders "Cache" and "Cache\<code>" exist. The code is used unchanged as a
+// folder name; the text is cut to 95 characters (never between the halves of a surrogate pair),
+// lower-cased and escaped for the file name. The path is left empty, and nothing may be stored
+// or played for it, when it would not fit in MAX_PATH, when the text is empty, or when the code
+// is no plain folder name (empty, "." or "..", or holding a character file names may not hold):
+// a cache file is never placed outside its language's folder.
 void PreparePronunciation(const wchar_t *code, const wchar_t *text, int engine, Pronunciation *out);
+
+// The service's request for a prepared pronunciation: the engine's service base and query, the
+// code unchanged and the text percent-encoded whole. Empty when the text cannot be encoded.
+std::wstring PronunciationUrl(const Pronunciation &pronunciation);
 
 // Says text in the language code, following the speech engine setting: plays the cached file,
 // downloads it first (engines 0 and 3), or speaks with the chosen voice (engines 1 and 2). With

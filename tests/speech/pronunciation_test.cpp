@@ -62,10 +62,20 @@ TEST_F(PronunciationTest, UrlAndCachePathOfATextTable)
     for (const PrepareCase &c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.text));
         Pronunciation pronunciation = Prepare(c.code, c.text, c.engine);
-        EXPECT_EQ(pronunciation.url, server.Base() + c.query);
+        EXPECT_EQ(PronunciationUrl(pronunciation), server.Base() + c.query);
         EXPECT_EQ(std::wstring(pronunciation.path), folder.path + L"\\Cache\\" + c.file);
         EXPECT_FALSE(pronunciation.exists);
     }
+    // Names that path routines would read as folders stay file names inside the language folder;
+    // a code that is no plain folder name gives no path at all.
+    EXPECT_EQ(std::wstring(Prepare(L"en", L"..", 0).path), CacheFolder(L"en") + L"\\...mp3");
+    for (const wchar_t *code : {L"..", L".", L"", L"en\\..\\..", L"a/b", L"x:y"}) {
+        SCOPED_TRACE(testing::PrintToString(code));
+        Pronunciation outside = Prepare(code, L"hello", 0);
+        EXPECT_STREQ(outside.path, L"");
+        EXPECT_FALSE(outside.exists);
+    }
+    EXPECT_EQ(FileNames(folder.path), std::vector<std::wstring>{L"Cache"});
     EXPECT_EQ(FileNames(folder.path + L"\\Cache"), (std::vector<std::wstring>{L"en", L"es", L"zh"}))
         << "the folders are made even though nothing was downloaded";
     EXPECT_TRUE(FileNames(CacheFolder(L"en")).empty());

@@ -247,7 +247,8 @@ static void OnPluginService(UINT message, WPARAM wParam, LPARAM lParam)
         return;
     if (message == WM_PLUGIN_SPEAK) {
         PluginSpeakRequest *request = reinterpret_cast<PluginSpeakRequest *>(lParam);
-        RequestPronunciation(request->code, request->text, true, nullptr);
+        if (request->code && request->text)
+            RequestPronunciation(request->code, request->text, true, nullptr);
     } else {
         PluginTranslateRequest *request = reinterpret_cast<PluginTranslateRequest *>(lParam);
         TranslateText(request->sourceCode, request->targetCode, request->text, request->result);

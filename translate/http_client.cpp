@@ -87,13 +87,20 @@ bool Get(const std::wstring &url, Sink sink)
         status != 200)
         return false;
 
+    // A reply whose connection ends before the announced length is not complete.
+    DWORD announced = 0;
+    size = sizeof announced;
+    bool lengthKnown = WinHttpQueryHeaders(request.handle, WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
+                                           WINHTTP_HEADER_NAME_BY_INDEX, &announced, &size, WINHTTP_NO_HEADER_INDEX);
+    unsigned long long received = 0;
     std::vector<char> chunk(16384);
     for (;;) {
         DWORD read = 0;
         if (!WinHttpReadData(request.handle, chunk.data(), static_cast<DWORD>(chunk.size()), &read))
             return false;
         if (read == 0)
-            return true;
+            return !lengthKnown || received == announced;
+        received += read;
         if (!sink(chunk.data(), read))
             return false;
     }
@@ -160,9 +167,9 @@ bool HttpGet(const std::wstring &url, std::string *body)
 
 bool HttpDownloadToFile(const std::wstring &url, const std::wstring &path)
 {
-    // The answer goes into a file of its own beside the target, under a short unique name, so
-    // that two downloads of the same file never write into one another and a target path that
-    // just fits MAX_PATH still gets one.
+    // The answer goes into a file of its own beside the target, under a unique name, so that two
+    // downloads of the same file never write into one another. A folder too deep for such a name
+    // (over 246 units) gets no download.
     std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
     wchar_t partial[MAX_PATH];
     if (folder.empty() || !GetTempFileNameW(folder.c_str(), L"dl", 0, partial))

@@ -291,11 +291,13 @@ TEST_F(SpeechCommandTest, OkReloadsTheSettingsAndCancelDoesNot)
     {
         DialogDriver driver([](HWND shown) {
             PostMessageW(GetDlgItem(shown, IDC_ENGINE_FIRST + 2), BM_CLICK, 0, 0);
+            PostMessageW(GetDlgItem(shown, IDC_VOICE), CB_SETCURSEL, 0, 0);
             PostMessageW(shown, WM_COMMAND, IDCANCEL, 0);
         });
         SendMessageW(window, WM_COMMAND, IDM_SPEECH_SETTINGS, 0);
     }
     EXPECT_EQ(StoredEngine(), 1u);
+    EXPECT_EQ(StoredVoice(), CurrentSpeechVoice()) << "Cancel keeps the voice too";
     // A value changed behind the program's back shows that Cancel did not reload.
     ASSERT_TRUE(WriteSettingDword(kEngineValue, 3));
     {

@@ -59,7 +59,16 @@ void LoopbackServer::Answer(int status, const std::string &body)
     EnterCriticalSection(&lock_);
     status_ = status;
     body_ = body;
+    declared_ = 0;
     silent_ = false;
+    LeaveCriticalSection(&lock_);
+}
+
+void LoopbackServer::AnswerCutShort(int status, const std::string &body, size_t declaredLength)
+{
+    Answer(status, body);
+    EnterCriticalSection(&lock_);
+    declared_ = declaredLength;
     LeaveCriticalSection(&lock_);
 }
 
@@ -104,6 +113,7 @@ void LoopbackServer::Serve(SOCKET client)
     bool silent = silent_;
     int status = status_;
     std::string body = body_;
+    size_t declared = declared_ ? declared_ : body_.size();
     if (silent)
         held_.push_back(client);
     LeaveCriticalSection(&lock_);
@@ -114,7 +124,7 @@ void LoopbackServer::Serve(SOCKET client)
     _snprintf(head, sizeof head,
               "HTTP/1.1 %d Status\r\nContent-Type: application/json; charset=UTF-8\r\n"
               "Content-Length: %u\r\nConnection: close\r\n\r\n",
-              status, static_cast<unsigned>(body.size()));
+              status, static_cast<unsigned>(declared));
     std::string answer = head + body;
     send(client, answer.data(), static_cast<int>(answer.size()), 0);
     shutdown(client, SD_SEND);

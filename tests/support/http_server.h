@@ -20,6 +20,9 @@ public:
 
     // Every following request gets this answer.
     void Answer(int status, const std::string &body);
+    // Every following request gets this answer, announced as declaredLength bytes long but closed
+    // after body: a reply cut short.
+    void AnswerCutShort(int status, const std::string &body, size_t declaredLength);
     // Every following request is accepted and read, but never answered while the server lives.
     void StaySilent();
 
@@ -35,6 +38,7 @@ private:
     CRITICAL_SECTION lock_;
     int status_ = 200;
     std::string body_;
+    size_t declared_ = 0;       // announced length when not 0
     bool silent_ = false;
     std::vector<std::string> requests_;
     std::vector<SOCKET> held_;

@@ -1,5 +1,5 @@
 // Shows one of the program's dialogs on the screen until it is closed, for looking at it:
-// show_dialog DIALOG_ID DATABASE. Dialogs 2 and 3 work on the database; 6 and 7 need none.
+// show_dialog DIALOG_ID DATABASE. Dialogs 2, 3 and 4 work on the database; 6 and 7 need none.
 #include <windows.h>
 #include <commctrl.h>
 #include <stdlib.h>
@@ -7,6 +7,7 @@
 #include "app/database_files.h"
 #include "app/shell.h"
 #include "resources/resource_ids.h"
+#include "speech/bulk_download.h"
 #include "speech/speech_dialog.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"
@@ -24,9 +25,11 @@ int wmain(int argc, wchar_t **argv)
     DLGPROC procedure = id == IDD_CATEGORIES ? CategorySettingsDialog
                       : id == IDD_LANGUAGES  ? LanguageSettingsDialog
                       : id == IDD_SPEECH     ? SpeechSettingsDialog
+                      : id == IDD_DOWNLOAD   ? BulkDownloadDialog
                                              : NewDatabaseDialog;
     LPARAM parameter = id == IDD_NEW_DATABASE ? reinterpret_cast<LPARAM>(path) : reinterpret_cast<LPARAM>(db);
     INT_PTR result = DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(id), nullptr, procedure, parameter);
+    WaitForBulkDownload();
     sqlite3_close(db);
     CoUninitialize();
     return static_cast<int>(result);

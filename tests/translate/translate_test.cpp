@@ -140,6 +140,10 @@ TEST_F(OnlineTest, DownloadReplacesTheTargetOnlyAfterAComplete200)
     EXPECT_FALSE(HttpDownloadToFile(server.Base() + L"/a.mp3", target));
     EXPECT_EQ(ReadFileBytes(target), "old");
 
+    server.AnswerCutShort(200, "only part", 5000);
+    EXPECT_FALSE(HttpDownloadToFile(server.Base() + L"/a.mp3", target)) << "a reply cut short";
+    EXPECT_EQ(ReadFileBytes(target), "old");
+
     std::string sound(100000, '\x55');
     server.Answer(200, sound);
     EXPECT_TRUE(HttpDownloadToFile(server.Base() + L"/a.mp3", target));

@@ -16,6 +16,7 @@
 #include "exchange/exam_page.h"
 #include "exchange/workbook.h"
 #include "resources/resource_ids.h"
+#include "quiz/quiz_window.h"
 #include "speech/bulk_download.h"
 #include "speech/pronunciation.h"
 #include "speech/speech_dialog.h"
@@ -114,6 +115,17 @@ static void ExportExamPagesToChosenFolder(HWND window, sqlite3 *db)
         ExportExamPagesToFolder(window, db, folder, reversed);
 }
 
+// An exam on the selected category in the quiz window; reverse asks the target texts.
+static void RunQuiz(HWND window, sqlite3 *db, bool reverse)
+{
+    QuizState quiz = {};
+    quiz.db = db;
+    quiz.categoryId = static_cast<int>(GetComboSelectionData(window, IDC_CATEGORY));
+    quiz.reverse = reverse ? 1 : 0;
+    DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_QUIZ), window, QuizWindowProc,
+                    reinterpret_cast<LPARAM>(&quiz));
+}
+
 static void EmptyEntryFields(HWND window)
 {
     SendDlgItemMessageW(window, IDC_PHRASE, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
@@ -153,6 +165,10 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
         if (DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_SPEECH), window,
                             SpeechSettingsDialog, 0) > 0)
             LoadSpeechSettings();
+        break;
+    case IDM_QUIZ:
+    case IDM_QUIZ_REVERSE:
+        RunQuiz(window, db, command == IDM_QUIZ_REVERSE);
         break;
     case IDM_DOWNLOAD_VOICES:
         DownloadAllPronunciations(window, db);

@@ -68,6 +68,13 @@
 #define IDC_SETTINGS_ADD    30
 #define IDC_SETTINGS_UPDATE 31
 
+// Quiz window: the template controls of one row
+#define IDC_QUIZ_LABEL      10
+#define IDC_QUIZ_BOX        510
+#define IDC_QUIZ_SHOW       1010
+#define IDC_QUIZ_SPEAK      1510
+#define IDC_QUIZ_ANSWER     2010
+
 // Bulk download dialog
 #define IDC_DOWNLOAD_TEXT       10
 #define IDC_DOWNLOAD_COUNTER    11

@@ -1,5 +1,6 @@
 // Shows one of the program's dialogs on the screen until it is closed, for looking at it:
-// show_dialog DIALOG_ID DATABASE. Dialogs 2, 3 and 4 work on the database; 6 and 7 need none.
+// show_dialog DIALOG_ID DATABASE [CATEGORY_ID [reverse]]. Dialogs 2, 3 and 4 work on the
+// database; 5, the quiz window, on one of its categories; 6 and 7 need none.
 #include <windows.h>
 #include <commctrl.h>
 #include <stdlib.h>
@@ -7,6 +8,7 @@
 #include "app/database_files.h"
 #include "app/shell.h"
 #include "resources/resource_ids.h"
+#include "quiz/quiz_window.h"
 #include "speech/bulk_download.h"
 #include "speech/speech_dialog.h"
 #include "sqlite3.h"
@@ -26,8 +28,15 @@ int wmain(int argc, wchar_t **argv)
                       : id == IDD_LANGUAGES  ? LanguageSettingsDialog
                       : id == IDD_SPEECH     ? SpeechSettingsDialog
                       : id == IDD_DOWNLOAD   ? BulkDownloadDialog
+                      : id == IDD_QUIZ       ? QuizWindowProc
                                              : NewDatabaseDialog;
-    LPARAM parameter = id == IDD_NEW_DATABASE ? reinterpret_cast<LPARAM>(path) : reinterpret_cast<LPARAM>(db);
+    QuizState quiz = {};
+    quiz.db = db;
+    quiz.categoryId = argc > 3 ? _wtoi(argv[3]) : 0;
+    quiz.reverse = argc > 4;
+    LPARAM parameter = id == IDD_NEW_DATABASE ? reinterpret_cast<LPARAM>(path)
+                     : id == IDD_QUIZ         ? reinterpret_cast<LPARAM>(&quiz)
+                                              : reinterpret_cast<LPARAM>(db);
     INT_PTR result = DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(id), nullptr, procedure, parameter);
     WaitForBulkDownload();
     sqlite3_close(db);

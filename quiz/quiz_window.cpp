@@ -1,0 +1,441 @@
+// The quiz window: rows built from one category, the answer check, the clock and scrolling.
+#include "quiz/quiz_window.h"
+
+#include <stdio.h>
+
+#include <algorithm>
+
+#include "app/shell.h"
+#include "resources/resource_ids.h"
+#include "speech/pronunciation.h"
+#include "sqlite3.h"
+#include "store/statement.h"
+
+namespace {
+
+constexpr UINT_PTR kClock = 723;
+constexpr UINT kClockMs = 1000;
+constexpr int kBases[QuizControlCount] = {10, 510, 1010, 1510, 2010};
+constexpr const wchar_t *kClasses[QuizControlCount] = {L"Static", L"Edit", L"Button", L"Button", L"Static"};
+// The first 500 rows keep IDs base + r; later rows take five IDs each from here, within the 16
+// bits that WM_COMMAND carries. Controls are told apart by handle, so a repeated ID beyond
+// 13,000 rows harms nothing.
+constexpr int kFirstRows = 500;
+constexpr int kLaterIds = 3000;
+
+QuizState *StateOf(HWND dialog)
+{
+    return reinterpret_cast<QuizState *>(GetWindowLongPtrW(dialog, DWLP_USER));
+}
+
+bool HasStyle(HWND window, DWORD style)
+{
+    return (GetWindowLongPtrW(window, GWL_STYLE) & style) != 0;
+}
+
+// The content is scrolled by this many pixels: the scroll position less its minimum, 1.
+int ScrollOffset(HWND dialog)
+{
+    SCROLLINFO info = {sizeof info, SIF_POS, 0, 0, 0, 1, 0};
+    if (!HasStyle(dialog, WS_VSCROLL) || !GetScrollInfo(dialog, SB_VERT, &info))
+        return 0;
+    return info.nPos - 1;
+}
+
+void MakeRow(HWND dialog, QuizState *state, int r)
+{
+    QuizRows *table = state->table;
+    QuizRow &row = table->rows[r];
+    if (row.controls[0])
+        return;
+    // Tab order is window order: the row goes right after the nearest row above it that exists.
+    HWND after = HWND_TOP;
+    for (int above = r - 1; above >= 0; above--) {
+        if (table->rows[above].controls[0]) {
+            after = table->rows[above].controls[QuizControlCount - 1];
+            break;
+        }
+    }
+    int top = table->firstTop + r * state->rowPitch - ScrollOffset(dialog);
+    for (int k = 0; k < QuizControlCount; k++) {
+        const ControlTemplate &shape = table->templates[k];
+        HWND control = CreateWindowExW(shape.exStyle, kClasses[k], shape.text, shape.style, shape.x, top,
+                                       shape.width, shape.height, dialog,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(QuizControlId(r, static_cast<QuizControl>(k)))),
+                                       GetResourceModule(), nullptr);
+        row.controls[k] = control;
+        if (!control)
+            continue;
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(shape.font), FALSE);
+        SetWindowPos(control, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        after = control;
+        // The expected answer holds the target language; the others know their row.
+        SetWindowLongPtrW(control, GWLP_USERDATA, k == QuizAnswer ? row.targetLanguage : r + 1);
+    }
+    SendMessageW(row.controls[QuizLabel], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(row.asked.c_str()));
+    SendMessageW(row.controls[QuizAnswer], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(row.expected.c_str()));
+}
+
+// Makes the rows that are in view, and one more on either side so that the keyboard can move
+// on from the rows shown.
+void MakeRowsInView(HWND dialog, QuizState *state)
+{
+    if (state->rows == 0)
+        return;
+    RECT client;
+    GetClientRect(dialog, &client);
+    int offset = ScrollOffset(dialog);
+    int first = (offset - state->table->firstTop) / state->rowPitch - 1;
+    int last = (offset + client.bottom - state->table->firstTop) / state->rowPitch + 1;
+    if (first < 0)
+        first = 0;
+    if (last > state->rows - 1)
+        last = state->rows - 1;
+    for (int r = first; r <= last; r++)
+        MakeRow(dialog, state, r);
+}
+
+// Moves the content by dy pixels and makes the rows that come into view.
+void MoveContent(HWND dialog, QuizState *state, int dy)
+{
+    ScrollWindow(dialog, 0, dy, nullptr, nullptr);
+    MakeRowsInView(dialog, state);
+}
+
+std::wstring CategoryDescription(sqlite3 *db, int categoryId)
+{
+    wchar_t sql[128];
+    std::wstring description;
+    sqlite3_stmt *statement = nullptr;
+    if (FormatStatement(sql, 128, L"SELECT DESCRIPTION FROM CATEGORY WHERE ID=%d", categoryId) &&
+        sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK) {
+        if (sqlite3_step(statement) == SQLITE_ROW)
+            description = ColumnText(statement, 0);
+        sqlite3_finalize(statement);
+    }
+    return description;
+}
+
+void LoadRows(QuizState *state)
+{
+    wchar_t sql[128];
+    sqlite3_stmt *statement = nullptr;
+    if (!FormatStatement(sql, 128,
+                         L"SELECT SOURCE,TARGET,TLANGUAGEID FROM PHRASE WHERE CATEGORYID=%d ORDER BY RANDOM()",
+                         state->categoryId) ||
+        sqlite3_prepare16_v2(state->db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        return;
+    const ControlTemplate &label = state->table->templates[QuizLabel];
+    state->rowPitch = label.y + label.height;
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        QuizRow row = {};
+        std::wstring source = ColumnText(statement, 0);
+        std::wstring target = ColumnText(statement, 1);
+        row.asked = state->reverse ? target : source;
+        row.expected = state->reverse ? source : target;
+        row.targetLanguage = sqlite3_column_int(statement, 2);
+        state->table->rows.push_back(row);
+    }
+    sqlite3_finalize(statement);
+}
+
+void SetUpScrollBar(HWND dialog, QuizState *state)
+{
+    RECT client;
+    GetClientRect(dialog, &client);
+    int content = state->table->firstTop + state->rows * state->rowPitch;
+    if (state->rows > 0 && content > client.bottom) {
+        SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 1, content,
+                           static_cast<UINT>(client.bottom), 1, 0};
+        SetScrollInfo(dialog, SB_VERT, &info, FALSE);
+    } else {
+        ShowScrollBar(dialog, SB_VERT, FALSE);
+    }
+}
+
+// The row a control belongs to and which of its controls it is; false for other windows.
+bool FindControl(QuizState *state, HWND control, int *row, QuizControl *kind)
+{
+    if (!state->table || !control)
+        return false;
+    int r = static_cast<int>(GetWindowLongPtrW(control, GWLP_USERDATA)) - 1;
+    if (r < 0 || r >= state->rows)
+        return false;
+    for (int k = 0; k < QuizControlCount; k++) {
+        if (state->table->rows[r].controls[k] == control) {
+            *row = r;
+            *kind = static_cast<QuizControl>(k);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Focus to the next answer box that can still be answered, after row r and around.
+void FocusNextOpenRow(HWND dialog, QuizState *state, int r)
+{
+    for (int step = 1; step < state->rows; step++) {
+        int next = (r + step) % state->rows;
+        const QuizRow &row = state->table->rows[next];
+        if (row.done || (row.controls[0] && !HasStyle(row.controls[QuizAnswerBox], WS_VISIBLE)))
+            continue;
+        HWND box = QuizRowControl(dialog, next, QuizAnswerBox);
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
+        return;
+    }
+}
+
+void CheckAnswer(HWND dialog, QuizState *state, int r)
+{
+    QuizRow &row = state->table->rows[r];
+    if (row.done)
+        return;
+    wchar_t typed[128] = {};
+    wchar_t expected[128] = {};
+    GetWindowTextW(row.controls[QuizAnswerBox], typed, 128);
+    GetWindowTextW(row.controls[QuizAnswer], expected, 128);
+    if (lstrcmpiW(typed, expected) != 0)
+        return;
+    FocusNextOpenRow(dialog, state, r);
+    ToggleAnswer(dialog, r);
+    ShowWindow(row.controls[QuizShow], SW_HIDE);
+    row.done = true;
+    state->correct++;
+    UpdateQuizTitle(dialog, state);
+    SpeakRowAnswer(state->db, dialog, r, state->reverse);
+}
+
+// Scrolls the content so that the answer box is wholly in view.
+void ScrollIntoView(HWND dialog, QuizState *state, HWND box)
+{
+    if (!HasStyle(dialog, WS_VSCROLL))
+        return;
+    RECT rect, client;
+    GetWindowRect(box, &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&rect), 2);
+    GetClientRect(dialog, &client);
+    int d = 0;
+    if (rect.top < 0)
+        d = -rect.top;
+    else if (rect.bottom > client.bottom)
+        d = client.bottom - rect.bottom;
+    if (d == 0)
+        return;
+    SCROLLINFO info = {sizeof info, SIF_POS, 0, 0, 0, 0, 0};
+    GetScrollInfo(dialog, SB_VERT, &info);
+    info.nPos -= d;
+    SetScrollInfo(dialog, SB_VERT, &info, TRUE);
+    MoveContent(dialog, state, d);
+}
+
+void OnCommand(HWND dialog, QuizState *state, WPARAM wParam, LPARAM lParam)
+{
+    if (LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, 0);
+        return;
+    }
+    int row = 0;
+    QuizControl kind = QuizLabel;
+    if (!FindControl(state, reinterpret_cast<HWND>(lParam), &row, &kind))
+        return;
+    UINT code = HIWORD(wParam);
+    if (kind == QuizAnswerBox && code == EN_CHANGE)
+        CheckAnswer(dialog, state, row);
+    else if (kind == QuizAnswerBox && code == EN_SETFOCUS)
+        ScrollIntoView(dialog, state, reinterpret_cast<HWND>(lParam));
+    else if (kind == QuizShow)
+        ToggleAnswer(dialog, row);
+    else if (kind == QuizSpeak)
+        SpeakRowAnswer(state->db, dialog, row, state->reverse);
+}
+
+void OnInitDialog(HWND dialog, QuizState *state)
+{
+    SetTimer(dialog, kClock, kClockMs, nullptr);
+    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+    BuildQuizRows(dialog, state);
+    SetDialogIcon(dialog);
+    if (state->rows > 0)
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(QuizRowControl(dialog, 0, QuizAnswerBox)), TRUE);
+}
+
+}  // namespace
+
+int QuizControlId(int row, QuizControl control)
+{
+    if (row < kFirstRows)
+        return kBases[control] + row;
+    return kLaterIds + ((row - kFirstRows) * QuizControlCount + control) % (0x10000 - kLaterIds);
+}
+
+HWND QuizRowControl(HWND dialog, int row, QuizControl control)
+{
+    QuizState *state = StateOf(dialog);
+    if (!state || !state->table || row < 0 || row >= state->rows)
+        return nullptr;
+    MakeRow(dialog, state, row);
+    return state->table->rows[row].controls[control];
+}
+
+void CaptureTemplateControl(HWND dialog, int controlId, ControlTemplate *captured)
+{
+    *captured = ControlTemplate();
+    HWND control = GetDlgItem(dialog, controlId);
+    if (!control)
+        return;
+    GetWindowTextW(control, captured->text, 64);
+    captured->style = static_cast<DWORD>(GetWindowLongPtrW(control, GWL_STYLE));
+    captured->exStyle = static_cast<DWORD>(GetWindowLongPtrW(control, GWL_EXSTYLE));
+    RECT rect;
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&rect), 2);
+    captured->x = rect.left;
+    captured->y = rect.top;
+    captured->width = rect.right - rect.left;
+    captured->height = rect.bottom - rect.top;
+    captured->font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    DestroyWindow(control);
+}
+
+void BuildQuizRows(HWND dialog, QuizState *state)
+{
+    state->correct = 0;
+    state->elapsed = 0;
+    std::wstring description = CategoryDescription(state->db, state->categoryId);
+    state->rowPitch = 1;
+    delete state->table;
+    state->table = new QuizRows();
+    for (int k = 0; k < QuizControlCount; k++)
+        CaptureTemplateControl(dialog, kBases[k], &state->table->templates[k]);
+    state->table->firstTop = state->table->templates[QuizLabel].y;
+    LoadRows(state);
+    state->rows = static_cast<int>(state->table->rows.size());
+    SetUpScrollBar(dialog, state);
+
+    wchar_t format[64] = {};
+    LoadStringW(GetResourceModule(), IDS_QUIZ_TITLE, format, 64);
+    // The whole description, however long.
+    std::vector<wchar_t> title(wcslen(format) + description.size() + 1);
+    FormatWithText(title.data(), title.size(), format, description.c_str());
+    state->table->baseTitle = title.data();
+    state->titleLength = static_cast<int>(state->table->baseTitle.size());
+    SetWindowTextW(dialog, state->table->baseTitle.c_str());
+    MakeRowsInView(dialog, state);
+    UpdateQuizTitle(dialog, state);
+}
+
+void UpdateQuizTitle(HWND dialog, QuizState *state)
+{
+    unsigned elapsed = static_cast<unsigned>(state->elapsed);
+    wchar_t suffix[96];
+    _snwprintf(suffix, 96, L" (%d / %d) - %.2u:%.2u:%.2u", state->correct, state->rows, elapsed / 3600,
+               (elapsed / 60) % 60, elapsed % 60);
+    suffix[95] = 0;
+    std::wstring title = state->table ? state->table->baseTitle : std::wstring();
+    SetWindowTextW(dialog, (title + suffix).c_str());
+    if (state->correct >= state->rows)
+        KillTimer(dialog, kClock);
+}
+
+void ToggleAnswer(HWND dialog, int row)
+{
+    HWND box = QuizRowControl(dialog, row, QuizAnswerBox);
+    HWND answer = QuizRowControl(dialog, row, QuizAnswer);
+    if (!box || !answer)
+        return;
+    bool open = HasStyle(box, WS_VISIBLE);
+    ShowWindow(box, open ? SW_HIDE : SW_SHOWNOACTIVATE);
+    ShowWindow(answer, open ? SW_SHOWNOACTIVATE : SW_HIDE);
+}
+
+void SpeakRowAnswer(sqlite3 *db, HWND dialog, int row, int reverse)
+{
+    HWND answer = QuizRowControl(dialog, row, QuizAnswer);
+    HWND label = QuizRowControl(dialog, row, QuizLabel);
+    if (!answer || !label)
+        return;
+    int language = static_cast<int>(GetWindowLongPtrW(answer, GWLP_USERDATA));
+    wchar_t text[128] = {};
+    GetWindowTextW(reverse ? label : answer, text, 128);
+    wchar_t sql[128];
+    wchar_t code[128] = {};
+    if (FormatStatement(sql, 128, L"SELECT CODE FROM LANGUAGE WHERE ID=%d", language))
+        QueryFirstText(db, sql, code, 128);
+    RequestPronunciation(code, text, true, nullptr);
+}
+
+void ScrollQuiz(HWND dialog, int request)
+{
+    QuizState *state = StateOf(dialog);
+    SCROLLINFO info = {sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+    if (!state || !GetScrollInfo(dialog, SB_VERT, &info))
+        return;
+    int largest = info.nMax - static_cast<int>(info.nPage) + 1;
+    int page = static_cast<int>(info.nPage);
+    int pos = info.nPos;
+    int next = pos;
+    switch (request) {
+    case SB_LINEUP: next = pos > state->rowPitch ? pos - state->rowPitch : 1; break;
+    case SB_LINEDOWN: next = std::min(pos + state->rowPitch, largest); break;
+    case SB_PAGEUP: next = pos > page ? pos - page : 1; break;
+    case SB_PAGEDOWN: next = std::min(pos + page, largest); break;
+    case SB_THUMBTRACK: next = info.nTrackPos; break;
+    case SB_TOP: next = info.nMin; break;
+    case SB_BOTTOM: next = largest; break;
+    default: return;
+    }
+    if (next == pos)
+        return;
+    info.fMask = SIF_POS;
+    info.nPos = next;
+    SetScrollInfo(dialog, SB_VERT, &info, TRUE);
+    MoveContent(dialog, state, pos - next);
+}
+
+INT_PTR CALLBACK QuizWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        OnInitDialog(dialog, reinterpret_cast<QuizState *>(lParam));
+        return FALSE;
+    }
+    QuizState *state = StateOf(dialog);
+    if (!state)
+        return FALSE;
+    switch (message) {
+    case WM_COMMAND:
+        OnCommand(dialog, state, wParam, lParam);
+        break;
+    case WM_TIMER:
+        if (wParam != kClock)
+            return FALSE;
+        state->elapsed++;
+        UpdateQuizTitle(dialog, state);
+        break;
+    case WM_VSCROLL:
+        ScrollQuiz(dialog, LOWORD(wParam));
+        break;
+    case WM_MOUSEWHEEL:
+        // Only while the window has its scroll bar: rows that all fit never move.
+        if (!HasStyle(dialog, WS_VSCROLL))
+            break;
+        ScrollQuiz(dialog, GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? SB_LINEUP : SB_LINEDOWN);
+        break;
+    case WM_HELP: {
+        const HELPINFO *help = reinterpret_cast<const HELPINFO *>(lParam);
+        int row = 0;
+        QuizControl kind = QuizLabel;
+        if (help && FindControl(state, static_cast<HWND>(help->hItemHandle), &row, &kind) && kind == QuizAnswerBox)
+            SpeakRowAnswer(state->db, dialog, row, state->reverse);
+        break;
+    }
+    case WM_DESTROY:
+        KillTimer(dialog, kClock);
+        delete state->table;
+        state->table = nullptr;
+        break;
+    default:
+        return FALSE;
+    }
+    SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
+    return TRUE;
+}

@@ -1,0 +1,71 @@
+// The quiz window (dialog resource 5): an exam on the phrases of one category, one row per
+// phrase in random order, with typed answers, a running clock in the title and spoken answers.
+// Main thread only; the main window runs it modally with a QuizState as creation parameter.
+//
+// Rows are made as they come into view: a category of thousands of phrases opens at once, and
+// only the rows the user reaches cost windows. Row r's controls keep the IDs 10 + r (asked text),
+// 510 + r (answer box), 1010 + r (Show), 1510 + r (Speak) and 2010 + r (expected answer) for the
+// first 500 rows; later rows take five IDs each from 3000 on (QuizControlId).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+// What is kept of one template control of the dialog resource.
+struct ControlTemplate {
+    int x, y, width, height;    // client coordinates of the dialog, pixels
+    DWORD style, exStyle;
+    HFONT font;
+    wchar_t text[64];
+};
+
+// Index of the five controls of a row, in creation and tab order.
+enum QuizControl { QuizLabel, QuizAnswerBox, QuizShow, QuizSpeak, QuizAnswer, QuizControlCount };
+
+struct QuizRow {
+    std::wstring asked, expected;
+    int targetLanguage;             // TLANGUAGEID of the phrase
+    HWND controls[QuizControlCount];// null until the row has come into view
+    bool done;                      // answered correctly
+};
+
+// The rows of an open quiz window and what they are made from. Owned by the window.
+struct QuizRows {
+    ControlTemplate templates[QuizControlCount];
+    std::vector<QuizRow> rows;
+    std::wstring baseTitle;
+    int firstTop;                   // the first row's top in content coordinates
+};
+
+struct QuizState {
+    sqlite3 *db;                    // the open phrase store; never closed here
+    int categoryId;                 // 0 when no category is selected
+    int rowPitch;                   // pixels between rows, also the line step of scrolling
+    int titleLength;                // length of the base title, where the counter starts
+    int rows;
+    int correct;
+    int elapsed;                    // seconds counted by the clock
+    int reverse;                    // 0: the source is asked; 1: the target is asked
+    QuizRows *table;                // set by the window for its life
+};
+
+INT_PTR CALLBACK QuizWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The ID of one control of row r.
+int QuizControlId(int row, QuizControl control);
+
+// Captures a template control of the dialog and destroys it.
+void CaptureTemplateControl(HWND dialog, int controlId, ControlTemplate *captured);
+void BuildQuizRows(HWND dialog, QuizState *state);
+void UpdateQuizTitle(HWND dialog, QuizState *state);
+void ToggleAnswer(HWND dialog, int row);
+void SpeakRowAnswer(sqlite3 *db, HWND dialog, int row, int reverse);
+void ScrollQuiz(HWND dialog, int request);
+
+// The controls of row r, made first when the row has not come into view yet. Null when r is out
+// of range.
+HWND QuizRowControl(HWND dialog, int row, QuizControl control);

@@ -1,0 +1,384 @@
+// The quiz window created from the real dialog resource and driven with window messages.
+#include "tests/speech/speech_test_support.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <set>
+
+#include "app/main_window.h"
+#include "app/settings.h"
+#include "app/shell.h"
+#include "quiz/quiz_window.h"
+#include "resources/resource_ids.h"
+#include "speech/sound_workers.h"
+#include "sqlite3.h"
+#include "store/phrase_store.h"
+#include "store/statement.h"
+#include "tests/app/window_fixture.h"
+
+namespace {
+
+const std::wstring kExam = L"\u8003\u8A66 - ";     // "Exam - "
+
+struct Pair {
+    const wchar_t *source, *target;
+};
+
+class QuizTest : public SpeechTest {
+protected:
+    sqlite3 *db = nullptr;
+    QuizState state = {};
+    HWND dialog = nullptr;
+
+    void SetUp() override
+    {
+        SpeechTest::SetUp();
+        db = OpenPhraseStore(folder.File(L"Quiz.db").c_str(), true);
+        server.Answer(404, "");
+    }
+    void TearDown() override
+    {
+        if (dialog)
+            DestroyWindow(dialog);
+        sqlite3_close(db);
+        SpeechTest::TearDown();
+    }
+    int Category(const wchar_t *name, const std::vector<Pair> &pairs)
+    {
+        int category = GetOrCreateCategory(db, name);
+        BeginTransaction(db);
+        for (const Pair &pair : pairs)
+            InsertPhrase(db, category, 1, 2, pair.source, pair.target);
+        CommitTransaction(db);
+        return category;
+    }
+    void Open(int category, bool reverse = false)
+    {
+        state = QuizState();
+        state.db = db;
+        state.categoryId = category;
+        state.reverse = reverse ? 1 : 0;
+        dialog = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_QUIZ), nullptr, QuizWindowProc,
+                                    reinterpret_cast<LPARAM>(&state));
+        ASSERT_NE(dialog, nullptr);
+        ShowWindow(dialog, SW_SHOW);
+    }
+    HWND Control(int row, QuizControl kind) { return QuizRowControl(dialog, row, kind); }
+    std::wstring Text(HWND window)
+    {
+        int length = GetWindowTextLengthW(window);
+        std::wstring text(length + 1, L'\0');
+        GetWindowTextW(window, &text[0], length + 1);
+        text.resize(length);
+        return text;
+    }
+    bool Visible(HWND window) { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+    // The row that asks text, -1 when there is none.
+    int RowAsking(const std::wstring &asked)
+    {
+        for (int r = 0; r < state.rows; r++)
+            if (Text(Control(r, QuizLabel)) == asked)
+                return r;
+        return -1;
+    }
+    void Type(int row, const std::wstring &text)
+    {
+        HWND box = Control(row, QuizAnswerBox);
+        for (wchar_t c : text)
+            SendMessageW(box, WM_CHAR, c, 1);
+    }
+    void Backspace(int row) { SendMessageW(Control(row, QuizAnswerBox), WM_CHAR, VK_BACK, 1); }
+    void Click(HWND button)
+    {
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    }
+    std::wstring Title() { return Text(dialog); }
+    // Whether the clock still runs: stopping it again fails once it has been stopped.
+    bool ClockRuns() { return KillTimer(dialog, 723) != FALSE; }
+    int ScrollPos()
+    {
+        SCROLLINFO info = {sizeof info, SIF_POS, 0, 0, 0, 0, 0};
+        GetScrollInfo(dialog, SB_VERT, &info);
+        return info.nPos;
+    }
+    int Top(HWND control)
+    {
+        RECT rect;
+        GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&rect), 2);
+        return rect.top;
+    }
+};
+
+const std::vector<Pair> kFruit = {{L"apple", L"manzana"}, {L"pear", L"pera"}, {L"cherry", L"cereza"}};
+
+TEST_F(QuizTest, RowsAskOneSideAndHideTheOtherInBothModes)
+{
+    int fruit = Category(L"Fruit", kFruit);
+    for (bool reverse : {false, true}) {
+        SCOPED_TRACE(reverse);
+        Open(fruit, reverse);
+        ASSERT_EQ(state.rows, 3);
+        std::set<std::wstring> asked;
+        for (int r = 0; r < 3; r++) {
+            EXPECT_EQ(GetDlgItem(dialog, 10 + r), Control(r, QuizLabel));
+            EXPECT_EQ(GetDlgItem(dialog, 510 + r), Control(r, QuizAnswerBox));
+            EXPECT_EQ(GetDlgItem(dialog, 2010 + r), Control(r, QuizAnswer));
+            std::wstring label = Text(Control(r, QuizLabel));
+            std::wstring answer = Text(Control(r, QuizAnswer));
+            auto pair = std::find_if(kFruit.begin(), kFruit.end(), [&](const Pair &p) {
+                return reverse ? p.target == label : p.source == label;
+            });
+            ASSERT_NE(pair, kFruit.end()) << testing::PrintToString(label);
+            EXPECT_EQ(answer, reverse ? pair->source : pair->target);
+            EXPECT_TRUE(Visible(Control(r, QuizAnswerBox)));
+            EXPECT_FALSE(Visible(Control(r, QuizAnswer)));
+            EXPECT_EQ(GetWindowLongPtrW(Control(r, QuizAnswer), GWLP_USERDATA), 2) << "the target language";
+            asked.insert(label);
+        }
+        EXPECT_EQ(asked.size(), 3u);
+        EXPECT_EQ(Title(), kExam + L"Fruit (0 / 3) - 00:00:00");
+        EXPECT_EQ(GetFocus(), Control(0, QuizAnswerBox));
+        EXPECT_FALSE(GetWindowLongPtrW(dialog, GWL_STYLE) & WS_VSCROLL) << "three rows fit";
+        DestroyWindow(dialog);
+        dialog = nullptr;
+    }
+}
+
+TEST_F(QuizTest, TheCompletingKeystrokeCountsAndSpeaksTheTarget)
+{
+    Open(Category(L"Fruit", kFruit));
+    int apple = RowAsking(L"apple");
+    Type(apple, L"MANZAN");
+    EXPECT_EQ(state.correct, 0);
+    EXPECT_TRUE(Visible(Control(apple, QuizAnswerBox)));
+    Type(apple, L"A");
+    EXPECT_EQ(state.correct, 1);
+    EXPECT_FALSE(Visible(Control(apple, QuizAnswerBox)));
+    EXPECT_TRUE(Visible(Control(apple, QuizAnswer)));
+    EXPECT_FALSE(Visible(Control(apple, QuizShow)));
+    EXPECT_TRUE(Visible(Control(apple, QuizSpeak)));
+    EXPECT_EQ(GetFocus(), Control((apple + 1) % 3, QuizAnswerBox));
+    EXPECT_EQ(Title(), kExam + L"Fruit (1 / 3) - 00:00:00");
+    EXPECT_EQ(server.RequestLines(), std::vector<std::string>{"GET /translate_tts?tl=es&client=tw-ob&q=manzana HTTP/1.1"});
+    EXPECT_TRUE(ClockRuns());
+}
+
+TEST_F(QuizTest, ReverseModeSpeaksTheTargetToo)
+{
+    Open(Category(L"Fruit", kFruit), true);
+    int pera = RowAsking(L"pera");
+    Click(Control(pera, QuizSpeak));
+    HELPINFO help = {sizeof help, HELPINFO_WINDOW, 0, Control(pera, QuizAnswerBox), 0, {0, 0}};
+    help.iCtrlId = GetDlgCtrlID(Control(pera, QuizAnswerBox));
+    SendMessageW(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+    Type(pera, L"Pear");
+    EXPECT_EQ(server.RequestLines(), std::vector<std::string>(3, "GET /translate_tts?tl=es&client=tw-ob&q=pera HTTP/1.1"))
+        << "Speak, F1 and the correct answer all say the target";
+
+    UseEngine(1);
+    Click(Control(pera, QuizSpeak));
+    ASSERT_TRUE(WaitForSoundWorkers(10000));
+    ASSERT_EQ(voices.Requests().size(), 1u);
+    EXPECT_EQ(voices.Requests()[0].text, L"pera");
+}
+
+TEST_F(QuizTest, EmptyAnswersDuplicatesAndPeeking)
+{
+    Open(Category(L"Mixed", {{L"blank", L""}, {L"good", L"bueno"}, {L"fine", L"bueno"}}));
+    int blank = RowAsking(L"blank");
+    Type(blank, L"x");
+    EXPECT_EQ(state.correct, 0);
+    Backspace(blank);
+    EXPECT_EQ(state.correct, 1) << "an empty answer counts when the box is empty again";
+
+    int good = RowAsking(L"good");
+    int fine = RowAsking(L"fine");
+    Click(Control(good, QuizShow));
+    EXPECT_FALSE(Visible(Control(good, QuizAnswerBox)));
+    EXPECT_TRUE(Visible(Control(good, QuizAnswer)));
+    EXPECT_EQ(state.correct, 1) << "peeking counts nothing";
+    Click(Control(good, QuizShow));
+    EXPECT_TRUE(Visible(Control(good, QuizAnswerBox)));
+
+    Type(good, L"bueno");
+    EXPECT_EQ(state.correct, 2);
+    EXPECT_TRUE(Visible(Control(fine, QuizAnswerBox))) << "the other row with the same answer stays open";
+    EXPECT_EQ(GetFocus(), Control(fine, QuizAnswerBox));
+    Type(fine, L"BUENO");
+    EXPECT_EQ(state.correct, 3);
+    EXPECT_EQ(Title(), kExam + L"Mixed (3 / 3) - 00:00:00");
+    EXPECT_FALSE(ClockRuns()) << "stopped once every row is correct";
+}
+
+TEST_F(QuizTest, AnswersAreComparedOnTheirFirst127Characters)
+{
+    std::wstring expected = std::wstring(127, L'a') + L"tail";
+    Open(Category(L"Long", {{L"long", expected.c_str()}}));
+    SendMessageW(Control(0, QuizAnswerBox), EM_LIMITTEXT, 0, 0);
+    Type(0, std::wstring(127, L'A'));
+    EXPECT_EQ(state.correct, 1);
+}
+
+TEST_F(QuizTest, TheClockCountsTicksInTheTitle)
+{
+    Open(Category(L"Fruit", kFruit));
+    for (int i = 0; i < 65; i++)
+        SendMessageW(dialog, WM_TIMER, 723, 0);
+    EXPECT_EQ(Title(), kExam + L"Fruit (0 / 3) - 00:01:05");
+    state.elapsed = 100 * 3600 - 1;
+    SendMessageW(dialog, WM_TIMER, 723, 0);
+    EXPECT_EQ(Title(), kExam + L"Fruit (0 / 3) - 100:00:00");
+    SendMessageW(dialog, WM_TIMER, 724, 0);
+    EXPECT_EQ(state.elapsed, 360000) << "other timers are not the clock";
+}
+
+TEST_F(QuizTest, NoRowsShowZeroAndStopTheClock)
+{
+    Open(Category(L"Empty", {}));
+    EXPECT_EQ(state.rows, 0);
+    EXPECT_EQ(Title(), kExam + L"Empty (0 / 0) - 00:00:00");
+    EXPECT_FALSE(ClockRuns());
+    EXPECT_FALSE(GetWindowLongPtrW(dialog, GWL_STYLE) & WS_VSCROLL);
+    DestroyWindow(dialog);
+    Open(0);
+    EXPECT_EQ(Title(), kExam + L" (0 / 0) - 00:00:00") << "no category selected";
+}
+
+TEST_F(QuizTest, ALongDescriptionIsShownWhole)
+{
+    std::wstring description;
+    for (int i = 0; i < 100; i++)
+        description += L"\U0001F34E";      // 200 units of surrogate pairs
+    Open(Category(description.c_str(), kFruit));
+    EXPECT_EQ(Title(), kExam + description + L" (0 / 3) - 00:00:00");
+}
+
+TEST_F(QuizTest, ScrollingStopsAtTheEndsAndFollowsTheFocus)
+{
+    std::vector<std::wstring> texts;
+    std::vector<Pair> pairs;
+    for (int i = 0; i < 40; i++)
+        texts.push_back(L"word " + std::to_wstring(i));
+    for (const std::wstring &text : texts)
+        pairs.push_back({text.c_str(), text.c_str()});
+    Open(Category(L"Many", pairs));
+    ASSERT_TRUE(GetWindowLongPtrW(dialog, GWL_STYLE) & WS_VSCROLL);
+    SCROLLINFO info = {sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(dialog, SB_VERT, &info);
+    int largest = info.nMax - static_cast<int>(info.nPage) + 1;
+    EXPECT_EQ(info.nMin, 1);
+    EXPECT_EQ(info.nPos, 1);
+    int firstTop = Top(Control(0, QuizLabel));
+
+    SendMessageW(dialog, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    SendMessageW(dialog, WM_VSCROLL, SB_LINEUP, 0);
+    SendMessageW(dialog, WM_VSCROLL, SB_PAGEUP, 0);
+    EXPECT_EQ(ScrollPos(), 1) << "never above the top";
+    SendMessageW(dialog, WM_MOUSEWHEEL, MAKEWPARAM(0, -3 * WHEEL_DELTA), 0);
+    EXPECT_EQ(ScrollPos(), 1 + state.rowPitch) << "one row per notification";
+    EXPECT_EQ(Top(Control(0, QuizLabel)), firstTop - state.rowPitch);
+    SendMessageW(dialog, WM_VSCROLL, SB_PAGEDOWN, 0);
+    EXPECT_EQ(ScrollPos(), 1 + state.rowPitch + static_cast<int>(info.nPage));
+    SendMessageW(dialog, WM_VSCROLL, SB_BOTTOM, 0);
+    SendMessageW(dialog, WM_VSCROLL, SB_LINEDOWN, 0);
+    SendMessageW(dialog, WM_VSCROLL, SB_PAGEDOWN, 0);
+    SendMessageW(dialog, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    EXPECT_EQ(ScrollPos(), largest) << "never below the bottom";
+    RECT client;
+    GetClientRect(dialog, &client);
+    HWND lastBox = Control(39, QuizAnswerBox);
+    EXPECT_LE(Top(lastBox), client.bottom);
+    EXPECT_EQ(Top(Control(0, QuizLabel)), firstTop - (largest - 1)) << "rows move with the content";
+
+    // Focus on the first box scrolls it back into view; the top follows exactly.
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(lastBox), TRUE);
+    EXPECT_EQ(ScrollPos(), largest);
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(0, QuizAnswerBox)), TRUE);
+    EXPECT_EQ(Top(Control(0, QuizAnswerBox)), 0);
+    SendMessageW(dialog, WM_VSCROLL, SB_TOP, 0);
+    EXPECT_EQ(ScrollPos(), 1);
+    EXPECT_EQ(Top(Control(0, QuizLabel)), firstTop);
+}
+
+TEST_F(QuizTest, RowsThatFitIgnoreTheWheel)
+{
+    Open(Category(L"Fruit", kFruit));
+    int top = Top(Control(0, QuizLabel));
+    SendMessageW(dialog, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    EXPECT_EQ(Top(Control(0, QuizLabel)), top);
+}
+
+// Categories of more than 500 phrases: every row has controls of its own and can be answered.
+class LargeQuizTest : public QuizTest, public testing::WithParamInterface<int> {};
+
+TEST_P(LargeQuizTest, TheLastRowCanBeAnswered)
+{
+    const int rows = GetParam();
+    std::vector<std::wstring> texts;
+    for (int i = 0; i < rows; i++)
+        texts.push_back(L"w" + std::to_wstring(i));
+    std::vector<Pair> pairs;
+    for (const std::wstring &text : texts)
+        pairs.push_back({text.c_str(), text.c_str()});
+    Open(Category(L"Large", pairs));
+    ASSERT_EQ(state.rows, rows);
+
+    SendMessageW(dialog, WM_VSCROLL, SB_BOTTOM, 0);
+    int last = rows - 1;
+    HWND box = Control(last, QuizAnswerBox);
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(GetDlgCtrlID(box), 510) << "not the first row's answer box";
+    EXPECT_EQ(GetDlgItem(dialog, 510), Control(0, QuizAnswerBox));
+    EXPECT_EQ(GetDlgItem(dialog, 10 + 500 - 1), Control(499, QuizLabel));
+    std::set<int> ids;
+    for (int k = 0; k < QuizControlCount; k++) {
+        ids.insert(GetDlgCtrlID(Control(0, static_cast<QuizControl>(k))));
+        ids.insert(GetDlgCtrlID(Control(500, static_cast<QuizControl>(k))));
+        ids.insert(GetDlgCtrlID(Control(last, static_cast<QuizControl>(k))));
+    }
+    EXPECT_EQ(ids.size(), static_cast<size_t>(rows > 501 ? 15 : 10)) << "no two controls share an ID";
+
+    Type(last, Text(Control(last, QuizAnswer)));
+    EXPECT_EQ(state.correct, 1);
+    EXPECT_FALSE(Visible(Control(last, QuizAnswerBox)));
+    Click(Control(last, QuizSpeak));
+    EXPECT_EQ(server.RequestLines().size(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, LargeQuizTest, testing::Values(501, 1200));
+
+// Commands 107 and 113 of the main window run the quiz on the selected category.
+TEST_F(QuizTest, TheMainWindowOpensTheQuizOnTheSelectedCategory)
+{
+    int fruit = Category(L"Fruit", kFruit);
+    ASSERT_TRUE(WriteSettingText(kLastDatabaseValue, folder.File(L"Quiz.db").c_str()));
+    ASSERT_TRUE(WriteSettingDword(kLastCategoryValue, static_cast<DWORD>(fruit)));
+    ShellState shell = {};
+    HWND window = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainWindowProc,
+                                     reinterpret_cast<LPARAM>(&shell));
+    ASSERT_NE(window, nullptr);
+    for (int command : {IDM_QUIZ, IDM_QUIZ_REVERSE}) {
+        std::wstring label;
+        std::wstring title;
+        {
+            DialogDriver driver([&](HWND shown) {
+                wchar_t text[200] = {};
+                GetWindowTextW(shown, text, 200);
+                title = text;
+                GetDlgItemTextW(shown, 10, text, 200);
+                label = text;
+                PostMessageW(shown, WM_COMMAND, IDCANCEL, 0);
+            });
+            SendMessageW(window, WM_COMMAND, command, 0);
+        }
+        EXPECT_EQ(title, kExam + L"Fruit (0 / 3) - 00:00:00");
+        bool asksSource = std::any_of(kFruit.begin(), kFruit.end(), [&](const Pair &p) { return p.source == label; });
+        EXPECT_EQ(asksSource, command == IDM_QUIZ) << testing::PrintToString(label);
+    }
+    DestroyWindow(window);
+    sqlite3_close(shell.db);
+}
+
+}  // namespace

@@ -98,4 +98,34 @@ TEST_F(ProgramSpeechTest, DoubleClickPlaysTheCachedFileOrDownloadsItFirst)
     EXPECT_EQ(process.WaitForExit(60000), 0u) << "ends normally, a sound having just played";
 }
 
+TEST_F(ProgramSpeechTest, EscapeDuringABulkDownloadThenExitEndsCleanly)
+{
+    std::wstring program = CopyBuiltProgram(folder.path);
+    ASSERT_FALSE(program.empty());
+    std::wstring store = folder.File(L"Words.db");
+    sqlite3 *db = OpenPhraseStore(store.c_str(), true);
+    int category = GetOrCreateCategory(db, L"Travel");
+    for (const wchar_t *target : {L"uno", L"dos", L"tres"})
+        InsertPhrase(db, category, 1, 2, L"number", target);
+    sqlite3_close(db);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    ASSERT_TRUE(CanReadSettings());
+    ASSERT_TRUE(WriteSettingText(kLastDatabaseValue, store.c_str()));
+    ASSERT_TRUE(WriteSettingText(L"SpeechEndpoint", server.Base().c_str()));
+    server.Answer(200, ToneMp3());
+
+    ProgramProcess process;
+    ASSERT_TRUE(process.Start(program, folder.path));
+    PostMessageW(process.window, WM_COMMAND, 102, 0);
+    // The first phrase is fetched; the worker then pauses for three seconds before the next.
+    ASSERT_TRUE(server.WaitForRequests(1, 30000));
+    HWND progress = FindWindowW(L"#32770", L"\u4E0B\u8F09\u8072\u5E36\u4E2D");
+    ASSERT_NE(progress, nullptr);
+    PostMessageW(progress, WM_COMMAND, IDCANCEL, 0);
+    PostMessageW(process.window, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(process.WaitForExit(60000), 0u);
+    EXPECT_EQ(server.RequestLines().size(), 1u) << "nothing is fetched after Escape";
+    EXPECT_EQ(FileNames(folder.File(L"Cache\\es")).size(), 1u) << "one whole file, no partial one";
+}
+
 }  // namespace

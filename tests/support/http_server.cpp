@@ -33,6 +33,7 @@ SOCKET ListenOnLoopback(int *port)
 LoopbackServer::LoopbackServer()
 {
     InitializeCriticalSection(&lock_);
+    arrived_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     listener_ = ListenOnLoopback(&port_);
     thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
 }
@@ -45,6 +46,7 @@ LoopbackServer::~LoopbackServer()
     for (SOCKET socket : held_)
         closesocket(socket);
     DeleteCriticalSection(&lock_);
+    CloseHandle(arrived_);
 }
 
 std::wstring LoopbackServer::Base() const
@@ -87,6 +89,17 @@ std::vector<std::string> LoopbackServer::RequestLines()
     return lines;
 }
 
+bool LoopbackServer::WaitForRequests(size_t count, DWORD milliseconds)
+{
+    DWORD start = GetTickCount();
+    while (RequestLines().size() < count) {
+        DWORD spent = GetTickCount() - start;
+        if (spent >= milliseconds || WaitForSingleObject(arrived_, milliseconds - spent) != WAIT_OBJECT_0)
+            return RequestLines().size() >= count;
+    }
+    return true;
+}
+
 DWORD WINAPI LoopbackServer::Run(void *self)
 {
     LoopbackServer *server = static_cast<LoopbackServer *>(self);
@@ -110,6 +123,7 @@ void LoopbackServer::Serve(SOCKET client)
     }
     EnterCriticalSection(&lock_);
     requests_.push_back(request.substr(0, request.find("\r\n")));
+    SetEvent(arrived_);
     bool silent = silent_;
     int status = status_;
     std::string body = body_;

@@ -27,6 +27,8 @@ public:
     void StaySilent();
 
     std::vector<std::string> RequestLines();
+    // Waits until at least count requests have arrived, at most milliseconds. True when they have.
+    bool WaitForRequests(size_t count, DWORD milliseconds);
 
 private:
     static DWORD WINAPI Run(void *self);
@@ -41,6 +43,7 @@ private:
     size_t declared_ = 0;       // announced length when not 0
     bool silent_ = false;
     std::vector<std::string> requests_;
+    HANDLE arrived_ = nullptr;  // auto-reset event, set at every request
     std::vector<SOCKET> held_;
 };
 

@@ -11,6 +11,7 @@
 #include "app/phrase_entry.h"
 #include "app/phrase_list.h"
 #include "app/plugin_api.h"
+#include "app/plugins.h"
 #include "app/settings.h"
 #include "app/shell.h"
 #include "exchange/exam_page.h"
@@ -47,14 +48,6 @@ static void SelectLastCategory(HWND window)
     }
 }
 
-// The Add-ons popup holds a placeholder so that the resource compiler keeps it; plug-in
-// items take its place.
-static void RemoveAddOnsPlaceholder(HWND window)
-{
-    if (HMENU addOns = GetSubMenu(GetMenu(window), 4))
-        DeleteMenu(addOns, 0, MF_BYCOMMAND);
-}
-
 static BOOL OnInitDialog(HWND window, ShellState *shell)
 {
     SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(shell));
@@ -79,7 +72,7 @@ static BOOL OnInitDialog(HWND window, ShellState *shell)
     PrepareListColumns(GetDlgItem(window, IDC_PHRASE_LIST), 2);
     FillPhraseList(window, shell->db);
     SendMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window, IDC_PHRASE)), TRUE);
-    RemoveAddOnsPlaceholder(window);
+    LoadPlugins(window, shell);
     SetDialogIcon(window);
     return FALSE;
 }
@@ -214,6 +207,8 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
     default:
         if (command >= IDM_DATABASE_FIRST && command <= IDM_DATABASE_LAST)
             OpenDatabase(window, shell, static_cast<int>(command));
+        else if (command >= IDM_PLUGIN_FIRST && command <= IDM_PLUGIN_LAST)
+            RunPlugin(window, shell, static_cast<int>(command - IDM_PLUGIN_FIRST));
         break;
     }
 }

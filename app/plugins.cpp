@@ -1,0 +1,168 @@
+// Loading and running plug-ins.
+#include "app/plugins.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include "app/list_rows.h"
+#include "app/plugin_api.h"
+#include "app/shell.h"
+#include "resources/resource_ids.h"
+#include "store/phrase_store.h"
+
+namespace {
+
+constexpr unsigned kMostPlugins = 50;
+
+wchar_t g_folder[MAX_PATH] = {};
+
+// Calls function with count 32-bit arguments and returns what it leaves in EAX. The stack pointer
+// is put back afterwards, so a function built as __cdecl (which leaves its arguments on the
+// stack) does the program no harm where __stdcall was expected.
+DWORD CallKeepingStack(FARPROC function, const DWORD *arguments, int count)
+{
+    DWORD result = 0;
+#if defined(__GNUC__) && defined(__i386__)
+    asm volatile(
+        "movl %%esp, %%esi\n\t"
+        "1:\n\t"
+        "testl %%ecx, %%ecx\n\t"
+        "jz 2f\n\t"
+        "pushl -4(%%edx,%%ecx,4)\n\t"
+        "decl %%ecx\n\t"
+        "jmp 1b\n\t"
+        "2:\n\t"
+        "call *%%edi\n\t"
+        "movl %%esi, %%esp\n\t"
+        : "=a"(result), "+c"(count), "+d"(arguments)
+        : "D"(function)
+        : "esi", "memory", "cc");
+#elif defined(_MSC_VER) && defined(_M_IX86)
+    __asm {
+        mov esi, esp
+        mov ecx, count
+        mov edx, arguments
+    next:
+        test ecx, ecx
+        jz call_it
+        push dword ptr [edx + ecx * 4 - 4]
+        dec ecx
+        jmp next
+    call_it:
+        call function
+        mov esp, esi
+        mov result, eax
+    }
+#else
+#error "plug-ins are 32-bit x86 libraries"
+#endif
+    return result;
+}
+
+void PluginPattern(wchar_t *pattern)
+{
+    if (g_folder[0] != 0)
+        lstrcpynW(pattern, g_folder, MAX_PATH);
+    else
+        GetProgramFolder(pattern);
+    PathAddBackslashW(pattern);
+    PathAppendW(pattern, L"*.plugin");
+}
+
+// The plug-in's menu caption, or null when it cannot be loaded as one or declines.
+const wchar_t *AskCaption(HMODULE module)
+{
+    FARPROC info = GetProcAddress(module, "LingotrovePluginInfo");
+    if (!info)
+        return nullptr;
+    const DWORD arguments[2] = {LINGOTROVE_PLUGIN_VERSION, LINGOTROVE_PLUGIN_NINE};
+    const LingotrovePluginInfoRecord *record =
+        reinterpret_cast<const LingotrovePluginInfoRecord *>(CallKeepingStack(info, arguments, 2));
+    if (!record)
+        return nullptr;
+    return record->caption ? record->caption : L"";
+}
+
+}  // namespace
+
+void SetPluginFolder(const wchar_t *folder)
+{
+    g_folder[0] = 0;
+    if (folder)
+        lstrcpynW(g_folder, folder, MAX_PATH);
+}
+
+void LoadPlugins(HWND window, ShellState *shell)
+{
+    shell->pluginCount = 0;
+    shell->pluginModules = nullptr;
+    HMENU popup = GetSubMenu(GetMenu(window), 4);
+    if (!popup)
+        return;
+    // The resource compiler keeps the popup only with an item in it: a placeholder with ID 0.
+    DeleteMenu(popup, 0, MF_BYCOMMAND);
+    HMODULE *modules = static_cast<HMODULE *>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY,
+                                                        kMostPlugins * sizeof(HMODULE)));
+    if (!modules)
+        return;
+
+    wchar_t pattern[MAX_PATH];
+    PluginPattern(pattern);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        HeapFree(GetProcessHeap(), 0, modules);
+        return;
+    }
+    unsigned count = 0;
+    do {
+        // By bare name: the system's search looks in the program's folder first.
+        HMODULE module = LoadLibraryW(found.cFileName);
+        if (!module)
+            continue;
+        if (!GetProcAddress(module, "LingotrovePluginInfo") || count == kMostPlugins) {
+            FreeLibrary(module);
+            continue;
+        }
+        const wchar_t *caption = AskCaption(module);
+        if (!caption) {
+            FreeLibrary(module);
+            continue;
+        }
+        AppendMenuW(popup, MF_STRING, IDM_PLUGIN_FIRST + count, caption);
+        modules[count++] = module;
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    shell->pluginCount = count;
+    shell->pluginModules = modules;
+}
+
+void RunPlugin(HWND window, ShellState *shell, int n)
+{
+    if (n < 0 || static_cast<unsigned>(n) >= shell->pluginCount || !shell->pluginModules)
+        return;
+    FARPROC execute = GetProcAddress(shell->pluginModules[n], "LingotrovePluginExecute");
+    if (!execute)
+        return;
+
+    // Copies of the pair for the plug-in: what it writes into them goes nowhere.
+    wchar_t sourceText[128] = {};
+    wchar_t targetText[128] = {};
+    wchar_t sourceCode[128] = {};
+    wchar_t targetCode[128] = {};
+    HWND list = GetDlgItem(window, IDC_PHRASE_LIST);
+    int row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    if (row != -1) {
+        GetRowText(list, row, 1, targetText, 128);
+        GetRowText(list, row, 0, sourceText, 128);
+        GetPhraseLanguageCodes(shell->db, static_cast<int>(RowId(list, row)), sourceCode, targetCode);
+    }
+    const DWORD arguments[5] = {
+        static_cast<DWORD>(reinterpret_cast<UINT_PTR>(window)),
+        static_cast<DWORD>(reinterpret_cast<UINT_PTR>(sourceCode)),
+        static_cast<DWORD>(reinterpret_cast<UINT_PTR>(sourceText)),
+        static_cast<DWORD>(reinterpret_cast<UINT_PTR>(targetCode)),
+        static_cast<DWORD>(reinterpret_cast<UINT_PTR>(targetText)),
+    };
+    CallKeepingStack(execute, arguments, 5);
+}

@@ -1,0 +1,21 @@
+// Plug-ins: the "*.plugin" libraries beside the program, listed in the Add-ons menu and run on
+// the phrase pair of the focused row. Main thread only.
+#pragma once
+
+#include <windows.h>
+
+struct ShellState;
+
+// Loads the plug-ins into shell (pluginCount, pluginModules) and lists them in the Add-ons popup
+// (position 4 of window's menu bar) with command IDs 400 + n, after removing its placeholder.
+// Libraries that cannot be loaded, lack LingotrovePluginInfo, decline, or come after the fiftieth
+// are freed again.
+void LoadPlugins(HWND window, ShellState *shell);
+
+// Runs plug-in n with the focused row of the phrase list; nothing when there is no such plug-in
+// or it has no LingotrovePluginExecute.
+void RunPlugin(HWND window, ShellState *shell, int n);
+
+// Tests look for "*.plugin" in a folder of their own (which they also give SetDllDirectoryW, so
+// that the bare-name load finds it); null restores the program's folder.
+void SetPluginFolder(const wchar_t *folder);

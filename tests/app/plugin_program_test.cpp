@@ -1,0 +1,98 @@
+// The example plug-ins beside the real Lingotrove.exe: copy_pair puts the focused pair on the
+// clipboard (translating a missing side first), speak_pair says both sides. The program reads
+// the prefix's own HKEY_CURRENT_USER, so this runs in the one process of the program tests.
+#include "tests/support/http_server.h"
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "app/settings.h"
+#include "sqlite3.h"
+#include "store/phrase_store.h"
+#include "tests/support/program_process.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+std::wstring ClipboardText()
+{
+    std::wstring text;
+    if (!OpenClipboard(nullptr))
+        return L"<clipboard busy>";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t *>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+class ExamplePluginTest : public ::testing::Test {
+protected:
+    TempFolder folder;
+    LoopbackServer server;
+
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey); }
+    void Install(const wchar_t *name)
+    {
+        wchar_t built[MAX_PATH];
+        GetModuleFileNameW(nullptr, built, MAX_PATH);
+        *wcsrchr(built, L'\\') = 0;
+        std::wstring source = std::wstring(built) + L"\\..\\..\\plugins\\" + name;
+        ASSERT_TRUE(CopyFileW(source.c_str(), folder.File(name).c_str(), FALSE));
+    }
+};
+
+TEST_F(ExamplePluginTest, CopyAndSpeakTheFocusedPair)
+{
+    std::wstring program = CopyBuiltProgram(folder.path);
+    ASSERT_FALSE(program.empty());
+    Install(L"copy_pair.plugin");
+    Install(L"speak_pair.plugin");
+    std::wstring store = folder.File(L"Words.db");
+    sqlite3 *db = OpenPhraseStore(store.c_str(), true);
+    int category = GetOrCreateCategory(db, L"Animals");
+    InsertPhrase(db, category, 1, 2, L"cat", L"gato");
+    InsertPhrase(db, category, 1, 2, L"zebra", L"");
+    sqlite3_close(db);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    ASSERT_TRUE(CanReadSettings());
+    ASSERT_TRUE(WriteSettingText(kLastDatabaseValue, store.c_str()));
+    ASSERT_TRUE(WriteSettingDword(kLastCategoryValue, static_cast<DWORD>(category)));
+    ASSERT_TRUE(WriteSettingText(L"TranslateEndpoint", server.Base().c_str()));
+    ASSERT_TRUE(WriteSettingText(L"SpeechEndpoint", server.Base().c_str()));
+    server.Answer(404, "");
+
+    // The menu lists them in the order the folder does.
+    int copy = 0;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(folder.File(L"*.plugin").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    if (wcscmp(found.cFileName, L"copy_pair.plugin") != 0)
+        copy = 1;
+    FindClose(search);
+
+    ProgramProcess process;
+    ASSERT_TRUE(process.Start(program, folder.path));
+    HWND list = GetDlgItem(process.window, 12);
+    SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);     // the focus to the first row, "cat"
+    SendMessageW(process.window, WM_COMMAND, 400 + copy, 0);
+    EXPECT_EQ(ClipboardText(), L"cat\tgato");
+
+    SendMessageW(process.window, WM_COMMAND, 400 + (1 - copy), 0);
+    EXPECT_EQ(server.RequestLines(), (std::vector<std::string>{
+                                         "GET /translate_tts?tl=en&client=tw-ob&q=cat HTTP/1.1",
+                                         "GET /translate_tts?tl=es&client=tw-ob&q=gato HTTP/1.1",
+                                     }));
+
+    server.Answer(200, "[[[\"cebra\",\"zebra\"]]]");
+    SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);     // "zebra", stored without its translation
+    SendMessageW(process.window, WM_COMMAND, 400 + copy, 0);
+    EXPECT_EQ(ClipboardText(), L"zebra\tcebra");
+
+    PostMessageW(process.window, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(process.WaitForExit(60000), 0u);
+}
+
+}  // namespace

@@ -9,15 +9,21 @@
 
 HMODULE GetResourceModule()
 {
-    wchar_t path[MAX_PATH + 4];
-    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    HMODULE module = nullptr;
-    if (length > 0 && length < MAX_PATH) {
-        wcscat(path, L".mui");
-        if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) {
-            module = GetModuleHandleW(path);
-            if (!module)
-                module = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    // Loaded once and kept to the end: a module mapped as a data file is not found again by
+    // name, so each load would map the file anew.
+    static HMODULE translated = nullptr;
+    HMODULE module = translated;
+    if (!module) {
+        wchar_t path[MAX_PATH + 4];
+        DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+        if (length > 0 && length < MAX_PATH) {
+            wcscat(path, L".mui");
+            if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) {
+                module = GetModuleHandleW(path);
+                if (!module)
+                    module = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+                translated = module;
+            }
         }
     }
     if (!module)

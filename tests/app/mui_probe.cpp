@@ -31,7 +31,7 @@ int wmain(int argc, wchar_t **argv)
     SetDialogIcon(dialog);
     fprintf(out, "icon: %s\n", SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0) ? "yes" : "no");
     DestroyWindow(dialog);
-    GetResourceModule();
+    fprintf(out, "the same module every time: %s\n", GetResourceModule() == resources ? "yes" : "no");
     wchar_t calls[16] = L"0";
     GetEnvironmentVariableW(L"LINGOTROVE_DARK_MODE_CALLS", calls, 16);
     fprintf(out, "DarkMode.dll export 1 calls: %ls\n", calls);

@@ -38,6 +38,7 @@ TEST(ResourceModule, TranslatedModuleReplacesDialogsAndStringsButNotTheIcon)
               "dialog 1 translated: no\n"
               "dialog 1 has the phrase list: yes\n"
               "icon: yes\n"
+              "the same module every time: yes\n"
               "DarkMode.dll export 1 calls: 0\n");
 
     ASSERT_TRUE(CopyFileW((std::wstring(built) + L"\\mui_sample.dll").c_str(),
@@ -48,6 +49,7 @@ TEST(ResourceModule, TranslatedModuleReplacesDialogsAndStringsButNotTheIcon)
               "dialog 1 translated: yes\n"
               "dialog 1 has the phrase list: no\n"
               "icon: yes\n"
+              "the same module every time: yes\n"
               "DarkMode.dll export 1 calls: 0\n");
 
     // An optional DarkMode.dll beside the program: loaded at the first request and kept, so its

@@ -148,11 +148,14 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
         DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_CATEGORIES), window,
                         CategorySettingsDialog, reinterpret_cast<LPARAM>(db));
         RefillSelector(window, db, TRUE, IDC_CATEGORY, TRUE);
+        // Deleting a category or a language deletes pairs: the list shows what is left.
+        FillPhraseList(window, db);
         break;
     case IDM_LANGUAGE_SETTINGS:
         DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_LANGUAGES), window,
                         LanguageSettingsDialog, reinterpret_cast<LPARAM>(db));
         RefillLanguageSelectors(window, db, TRUE);
+        FillPhraseList(window, db);
         break;
     case IDM_SPEECH_SETTINGS:
         if (DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_SPEECH), window,
@@ -189,6 +192,7 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
         ImportWorkbook(window, db);
         RefillSelector(window, db, TRUE, IDC_CATEGORY, TRUE);
         RefillLanguageSelectors(window, db, TRUE);
+        FillPhraseList(window, db);
         break;
     case IDM_OPEN_DATABASE:
         OpenDatabase(window, shell, kOpenFromDialog);

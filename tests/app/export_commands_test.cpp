@@ -91,13 +91,15 @@ TEST_F(ExportCommandsTest, WorkbookOfEverythingAndOfTheCurrentCategory)
     Command(IDM_EXPORT_WORKBOOK);
 }
 
-TEST_F(ExportCommandsTest, ImportRefillsTheSelectorsKeepingTheirSelection)
+TEST_F(ExportCommandsTest, ImportRefillsTheSelectorsKeepingTheirSelectionAndTheList)
 {
     OpenSampleWindow();
     std::wstring book = folder.File(L"in.xml");
     WriteFileBytes(book, "<Workbook><Worksheet><Table>"
                          "<Row><Cell><Data>Animals</Data></Cell><Cell><Data>cat</Data></Cell><Cell><Data>chat</Data></Cell>"
                          "<Cell><Data>en</Data></Cell><Cell><Data>fr</Data></Cell></Row>"
+                         "<Row><Cell><Data>Travel</Data></Cell><Cell><Data>bus</Data></Cell><Cell><Data>autob\xC3\xBAs</Data></Cell>"
+                         "<Cell><Data>en</Data></Cell><Cell><Data>es</Data></Cell></Row>"
                          "</Table></Worksheet></Workbook>");
     SendDlgItemMessageW(window, IDC_CATEGORY, CB_SETCURSEL, 1, 0);   // Travel
     Command(IDC_CATEGORY, CBN_SELCHANGE);
@@ -106,7 +108,8 @@ TEST_F(ExportCommandsTest, ImportRefillsTheSelectorsKeepingTheirSelection)
     EXPECT_EQ(ComboSelection(IDC_CATEGORY), 2);
     EXPECT_EQ(ComboTexts(IDC_TARGET_LANGUAGE), (Texts{L" ", L"English", L"Espa\u00F1ol"}));
     EXPECT_EQ(ComboSelection(IDC_TARGET_LANGUAGE), 2);
-    EXPECT_EQ(ListRows().size(), 1u) << "the list is not refilled";
+    ASSERT_EQ(ListRows().size(), 2u) << "the pair imported into the shown category is listed";
+    EXPECT_EQ(ListRows()[0].source, L"bus");
 }
 
 TEST_F(ExportCommandsTest, ExamPagesOfTheCategoryOfAllAndOnePerCategory)

@@ -240,4 +240,43 @@ TEST_F(MainWindowTest, SettingsDialogsRunModallyAndTheSelectorsAreRefilledAfterw
     EXPECT_EQ(ComboSelection(IDC_TARGET_LANGUAGE), 1) << "Espa\u00F1ol stays selected";
 }
 
+// Deleting the shown category, or a language its pairs use, deletes pairs: the main window's list
+// shows what is left afterwards.
+TEST_F(MainWindowTest, TheListIsRefilledAfterTheSettingsDialogs)
+{
+    sqlite3 *db = CreateStore();
+    int food = GetOrCreateCategory(db, L"Food");
+    int travel = GetOrCreateCategory(db, L"Travel");
+    int german = GetOrCreateLanguage(db, L"de", L"Deutsch");
+    InsertPhrase(db, food, 1, 2, L"bread", L"pan");
+    InsertPhrase(db, food, 1, german, L"water", L"Wasser");
+    InsertPhrase(db, travel, 1, 2, L"train", L"tren");
+    sqlite3_close(db);
+    OpenWindow();
+    ASSERT_EQ(ComboSelection(IDC_CATEGORY), 0);
+    ASSERT_EQ(ListRows().size(), 2u);
+
+    auto deleteFirstRow = [](HWND settings) {
+        HWND list = GetDlgItem(settings, IDC_SETTINGS_LIST);
+        LVITEMW item = {};
+        item.stateMask = LVIS_SELECTED;
+        item.state = LVIS_SELECTED;
+        SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+        PostMessageW(list, WM_KEYDOWN, VK_DELETE, 0);
+        PostMessageW(settings, WM_COMMAND, IDCANCEL, 0);
+    };
+    MessageBoxAnswerer yes(IDYES);
+    {
+        DialogDriver driver(deleteFirstRow);     // "de Deutsch", the first by code
+        Command(IDM_LANGUAGE_SETTINGS);
+    }
+    EXPECT_EQ(ListTexts(Item(IDC_PHRASE_LIST)), (Texts{L"bread|pan"}));
+    {
+        DialogDriver driver(deleteFirstRow);     // "Food", the shown category
+        Command(IDM_CATEGORY_SETTINGS);
+    }
+    EXPECT_EQ(ComboTexts(IDC_CATEGORY), (Texts{L"Travel"}));
+    EXPECT_EQ(ListTexts(Item(IDC_PHRASE_LIST)), (Texts{L"train|tren"}));
+}
+
 }  // namespace

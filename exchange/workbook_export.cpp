@@ -22,10 +22,9 @@ const char kHead[] =
     "<Worksheet ss:Name=\"Lingotrove\">"
     "<Table ss:ExpandedColumnCount=\"5\" ss:ExpandedRowCount=\"";
 
-const char kTableAttributesEnd[] = "\" x:FullColumns=\"1\" x:FullRows=\"1\">";
+const char kTableAttributesEnd[] = "\" x:FullColumns=\"1\" x:FullRows=\"1\"";
 
 const char kTail[] =
-    "</Table>"
     "<WorksheetOptions xmlns=\"urn:schemas-microsoft-com:office:excel\">"
     "<PageSetup><Header x:Margin=\"0\"/><Footer x:Margin=\"0\"/>"
     "<PageMargins x:Bottom=\"0.25\" x:Left=\"0.25\" x:Right=\"0.25\" x:Top=\"0.25\"/>"
@@ -75,12 +74,16 @@ bool WriteWorkbook(sqlite3 *db, int categoryId, bool reversed, const std::wstrin
     file.Write(kHead, sizeof kHead - 1);
     file.Write(std::to_string(rows));
     file.Write(kTableAttributesEnd, sizeof kTableAttributesEnd - 1);
+    // A table without rows is an empty element, as MSXML writes it.
+    file.Write(rows > 0 ? ">" : "/>");
     if (statement) {
         // Nothing else writes to the store meanwhile, so the rows are exactly the ones counted.
         for (unsigned written = 0; written < rows && sqlite3_step(statement) == SQLITE_ROW; written++)
             WriteRow(&file, statement);
         sqlite3_finalize(statement);
     }
+    if (rows > 0)
+        file.Write("</Table>");
     file.Write(kTail, sizeof kTail - 1);
     return file.Finish();
 }

@@ -55,7 +55,7 @@ void AppendElement(IXMLDOMDocument *document, IXMLDOMNode *parent, const wchar_t
 }
 
 // Saves, through MSXML, the workbook document of the whole store.
-void SaveWithMsxml(sqlite3 *db, const std::wstring &path)
+void SaveWithMsxml(sqlite3 *db, int categoryId, const std::wstring &path)
 {
     ComPtr<IXMLDOMDocument> document;
     ASSERT_TRUE(SUCCEEDED(CoCreateInstance(kDomDocumentClass, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
@@ -93,7 +93,7 @@ void SaveWithMsxml(sqlite3 *db, const std::wstring &path)
     Select(root.Get(), L"Worksheet/Table", &table);
 
     int rows = 0;
-    sqlite3_stmt *statement = PrepareExportQuery(db, 0, false);
+    sqlite3_stmt *statement = PrepareExportQuery(db, categoryId, false);
     while (sqlite3_step(statement) == SQLITE_ROW) {
         ComPtr<IXMLDOMNode> row;
         AppendElement(document.Get(), table.Get(), L"Row", &row);
@@ -135,17 +135,25 @@ TEST(WorkbookByteForm, IsWhatMsxmlSaves)
     ComApartment com;
     TempFolder folder;
     sqlite3 *db = OpenPhraseStore(folder.File(L"form.db").c_str(), true);
+    auto expectSameBytes = [&](int categoryId, const char *what) {
+        SCOPED_TRACE(what);
+        std::wstring streamed = folder.File(L"streamed.xml");
+        std::wstring saved = folder.File(L"saved.xml");
+        ASSERT_TRUE(WriteWorkbook(db, categoryId, false, streamed));
+        SaveWithMsxml(db, categoryId, saved);
+        EXPECT_EQ(ReadFileBytes(streamed), ReadFileBytes(saved));
+    };
+    expectSameBytes(0, "an empty store");
     int first = GetOrCreateCategory(db, L"Saludos & <m\u00E1s>");
     int second = GetOrCreateCategory(db, L"\u65C5\u884C");
+    int empty = GetOrCreateCategory(db, L"Empty");
     InsertPhrase(db, first, 1, 2, L"good morning", L"buenos d\u00EDas");
     InsertPhrase(db, first, 1, 2, L"tab\there \"quoted\" 'single'", L"line\r\nbreak > done");
     InsertPhrase(db, second, 2, 1, L"\U0001F600 emoji", L"");
-    std::wstring streamed = folder.File(L"streamed.xml");
-    std::wstring saved = folder.File(L"saved.xml");
-    ASSERT_TRUE(WriteWorkbook(db, 0, false, streamed));
-    SaveWithMsxml(db, saved);
+    expectSameBytes(0, "every category");
+    expectSameBytes(first, "one category");
+    expectSameBytes(empty, "an empty category");
     sqlite3_close(db);
-    EXPECT_EQ(ReadFileBytes(streamed), ReadFileBytes(saved));
 }
 
 }  // namespace

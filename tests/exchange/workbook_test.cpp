@@ -77,7 +77,9 @@ TEST_F(WorkbookTest, ExportWritesTheDocumentByteForByte)
 
     for (int nothing : {-1, 555}) {
         ASSERT_TRUE(WriteWorkbook(db, nothing, false, book));
-        EXPECT_EQ(ReadFileBytes(book), std::string(kHead) + "0\" x:FullColumns=\"1\" x:FullRows=\"1\">" + kTail);
+        // No rows: an empty Table element, as MSXML writes it.
+        EXPECT_EQ(ReadFileBytes(book),
+                  std::string(kHead) + "0\" x:FullColumns=\"1\" x:FullRows=\"1\"/>" + (kTail + strlen("</Table>")));
     }
 }
 

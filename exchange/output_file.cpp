@@ -1,24 +1,13 @@
 // Writing files through a temporary file, and UTF-8 conversion.
 #include "exchange/output_file.h"
 
-#include <shlwapi.h>
+#include "common/temporary_file.h"
 
 constexpr size_t kFlushBytes = 1 << 16;
 
 OutputFile::OutputFile(const std::wstring &path) : path_(path)
 {
-    wchar_t folder[MAX_PATH];
-    lstrcpynW(folder, path.c_str(), MAX_PATH);
-    PathRemoveFileSpecW(folder);
-    if (folder[0] == 0)
-        lstrcpyW(folder, L".");
-    wchar_t temporary[MAX_PATH];
-    if (!GetTempFileNameW(folder, L"lt", 0, temporary))
-        return;
-    temporary_ = temporary;
-    file_ = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file_ == INVALID_HANDLE_VALUE)
-        DeleteFileW(temporary);
+    file_ = CreateFileBeside(path, &temporary_);
 }
 
 OutputFile::~OutputFile()

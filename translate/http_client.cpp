@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "common/temporary_file.h"
 
 namespace {
 
@@ -167,19 +168,12 @@ bool HttpGet(const std::wstring &url, std::string *body)
 
 bool HttpDownloadToFile(const std::wstring &url, const std::wstring &path)
 {
-    // The answer goes into a file of its own beside the target, under a unique name, so that two
-    // downloads of the same file never write into one another. A folder too deep for such a name
-    // (over 246 units) gets no download.
-    std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
-    wchar_t partial[MAX_PATH];
-    if (folder.empty() || !GetTempFileNameW(folder.c_str(), L"dl", 0, partial))
+    // The answer goes into a file of its own beside the target, so that two downloads of the
+    // same file never write into one another.
+    std::wstring partial;
+    HANDLE file = CreateFileBeside(path, &partial);
+    if (file == INVALID_HANDLE_VALUE)
         return false;
-    HANDLE file = CreateFileW(partial, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        DeleteFileW(partial);
-        return false;
-    }
     unsigned long long received = 0;
     bool complete = Get(url, [file, &received](const char *data, DWORD size) {
         DWORD written = 0;
@@ -187,8 +181,8 @@ bool HttpDownloadToFile(const std::wstring &url, const std::wstring &path)
         return WriteFile(file, data, size, &written, nullptr) && written == size;
     });
     CloseHandle(file);
-    if (complete && received > 0 && MoveFileExW(partial, path.c_str(), MOVEFILE_REPLACE_EXISTING))
+    if (complete && received > 0 && MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
         return true;
-    DeleteFileW(partial);
+    DeleteFileW(partial.c_str());
     return false;
 }

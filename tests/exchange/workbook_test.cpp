@@ -168,6 +168,27 @@ TEST_F(WorkbookTest, FailedWritesLeaveTheTargetAlone)
         FindClose(search);
 }
 
+// A target that fits MAX_PATH in a folder too deep for an 8.3 temporary name beside it.
+TEST_F(WorkbookTest, ATargetInADeepFolderIsWritten)
+{
+    // CreateDirectoryW itself stops at 248 characters without the \\?\ prefix.
+    std::wstring deep = folder.path + L"\\" + std::wstring(250 - folder.path.size() - 1, L'd');
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
+    std::wstring target = deep + L"\\a.xml";
+    ASSERT_LT(target.size(), static_cast<size_t>(MAX_PATH));
+    ASSERT_TRUE(WriteWorkbook(db, 0, false, target));
+    EXPECT_NE(ReadFileBytes(target).find("<Workbook"), std::string::npos);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((deep + L"\\*").c_str(), &found);
+    std::vector<std::wstring> names;
+    do {
+        if (found.cFileName[0] != L'.')
+            names.push_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    EXPECT_EQ(names, std::vector<std::wstring>{L"a.xml"}) << "nothing else is left";
+}
+
 class ImportTest : public WorkbookTest {
 protected:
     int Import(const std::string &bytes)

@@ -87,8 +87,15 @@ TEST_F(ExportCommandsTest, WorkbookOfEverythingAndOfTheCurrentCategory)
     CommandChoosing(IDM_EXPORT_CATEGORY, folder.File(L"none.xml"));
     EXPECT_EQ(Count(ReadFileBytes(folder.File(L"none.xml")), "<Row>"), 0u);
 
-    DialogDriver cancel([](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
+    // A name typed and then cancelled: nothing is written.
+    std::wstring cancelled = folder.File(L"cancelled.xml");
+    DialogDriver cancel([&cancelled](HWND dialog) {
+        if (!SetDlgItemTextW(dialog, 0x480, cancelled.c_str()))
+            SetDlgItemTextW(dialog, 0x47C, cancelled.c_str());
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
     Command(IDM_EXPORT_WORKBOOK);
+    EXPECT_FALSE(FileExists(cancelled));
 }
 
 TEST_F(ExportCommandsTest, ImportRefillsTheSelectorsKeepingTheirSelectionAndTheList)

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include "app/main_window.h"
 #include "app/settings.h"
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
@@ -65,13 +66,54 @@ TEST_F(MainWindowTest, DeletedLastDatabaseIsCreatedAgainUnderItsPath)
     EXPECT_EQ(ComboTexts(IDC_TARGET_LANGUAGE), (std::vector<std::wstring>{L"English", L"Espa\u00F1ol"}));
 }
 
-TEST_F(MainWindowTest, LastDatabaseInAMissingFolderEndsTheWindow)
+// Records whether a dialog of the test thread was ever shown.
+class ShowWatcher {
+public:
+    ShowWatcher() { hook_ = SetWindowsHookExW(WH_CALLWNDPROC, Hook, nullptr, GetCurrentThreadId()); }
+    ~ShowWatcher() { UnhookWindowsHookEx(hook_); }
+    static bool shown;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
+    {
+        const CWPSTRUCT *call = reinterpret_cast<const CWPSTRUCT *>(lParam);
+        if (code == HC_ACTION && call->message == WM_SHOWWINDOW && call->wParam && !GetParent(call->hwnd))
+            shown = true;
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    HHOOK hook_;
+};
+bool ShowWatcher::shown = false;
+
+TEST_F(MainWindowTest, LastDatabaseInAMissingFolderEndsTheWindowUnseen)
 {
     dbPath = folder.File(L"gone\\Words.db");
     WriteSettingText(kLastDatabaseValue, dbPath.c_str());
-    CreateWindowOnly();
+    // Run as the program runs it, modally. A window that went on would be shown once its queue
+    // is empty; Escape from another thread ends it after five seconds as a safeguard.
+    ShowWatcher::shown = false;
+    ShowWatcher watcher;
+    struct Safeguard {
+        HWND dialog = nullptr;
+        HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        static DWORD WINAPI Run(void *self)
+        {
+            Safeguard *guard = static_cast<Safeguard *>(self);
+            if (WaitForSingleObject(guard->done, 5000) == WAIT_TIMEOUT)
+                PostMessageW(guard->dialog, WM_COMMAND, IDCANCEL, 0);
+            return 0;
+        }
+    } guard;
+    DialogDriver remember([&guard](HWND dialog) { guard.dialog = dialog; });
+    HANDLE thread = CreateThread(nullptr, 0, Safeguard::Run, &guard, 0, nullptr);
+    EXPECT_EQ(DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainWindowProc,
+                              reinterpret_cast<LPARAM>(&shell)), 0);
+    SetEvent(guard.done);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    CloseHandle(guard.done);
+    EXPECT_FALSE(ShowWatcher::shown);
     EXPECT_EQ(shell.db, nullptr);
-    EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_FALSE(FileExists(dbPath));
 }
 

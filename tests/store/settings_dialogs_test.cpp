@@ -88,13 +88,24 @@ TEST_F(SettingsDialogTest, CategoryListIsSortedAtOpeningAndAfterAdds)
     EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_SETTINGS_FIRST));
 }
 
-TEST_F(SettingsDialogTest, EmptyAddStoresNothingButEmptiesAndFocusesTheField)
+TEST_F(SettingsDialogTest, AnIncompleteAddStoresNothingButEmptiesAndFocusesTheFields)
 {
     Open(IDD_CATEGORIES, CategorySettingsDialog);
     SetFocus(GetDlgItem(dialog, IDC_SETTINGS_UPDATE));
     SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_ADD, 0);
     EXPECT_EQ(Categories().size(), 3u);
     EXPECT_EQ(ListTexts(List()).size(), 3u);
+    EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_SETTINGS_FIRST));
+    DestroyWindow(dialog);
+
+    // A language needs both its code and its description: with only the code typed, nothing is
+    // stored, and the code is cleared for the next try.
+    Open(IDD_LANGUAGES, LanguageSettingsDialog);
+    SetDlgItemTextW(dialog, IDC_SETTINGS_FIRST, L"it");
+    SetFocus(GetDlgItem(dialog, IDC_SETTINGS_UPDATE));
+    SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_ADD, 0);
+    EXPECT_EQ(QueryRows(db, L"SELECT CODE FROM LANGUAGE ORDER BY ID"), (::Rows{{L"en"}, {L"es"}, {L"de"}}));
+    EXPECT_EQ(Field(IDC_SETTINGS_FIRST), L"");
     EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_SETTINGS_FIRST));
 }
 

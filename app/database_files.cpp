@@ -65,14 +65,28 @@ void OnNewDatabaseOk(HWND dialog)
 
 }  // namespace
 
+void ReportNotAStore(HWND window, const wchar_t *path)
+{
+    wchar_t message[MAX_PATH + 128] = {};
+    LoadStringW(GetResourceModule(), IDS_NOT_A_STORE, message, 128);
+    wcscat(message, L"\n");
+    wcsncat(message, path, MAX_PATH);
+    MessageBoxW(window, message, L"Lingotrove", MB_ICONERROR);
+}
+
 void OpenDatabase(HWND window, ShellState *shell, int mode)
 {
     wchar_t path[MAX_PATH] = {};
     if (!ChooseDatabase(window, mode, path))
         return;
+    bool existed = GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
     sqlite3 *db = nullptr;
-    if (sqlite3_open16(path, &db) != SQLITE_OK) {
+    if (sqlite3_open16(path, &db) != SQLITE_OK || !IsPhraseStore(db)) {
         sqlite3_close(db);
+        // Opening a missing file makes an empty one: it goes again.
+        if (!existed)
+            DeleteFileW(path);
+        ReportNotAStore(window, path);
         return;
     }
     WriteSettingText(kLastDatabaseValue, path);

@@ -19,3 +19,6 @@ void OpenDatabase(HWND window, ShellState *shell, int mode);
 // Dialog 6; the creation parameter is a buffer of MAX_PATH units that receives the full path of
 // the new file when the dialog ends with 1.
 INT_PTR CALLBACK NewDatabaseDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Says in a message box that the file at path is no phrase store and was not opened.
+void ReportNotAStore(HWND window, const wchar_t *path);

@@ -58,8 +58,17 @@ static BOOL OnInitDialog(HWND window, ShellState *shell)
         GetProgramFolder(path);
         PathAppendW(path, L"Default.db");
     }
-    SetMainWindowTitle(window, path);
     shell->db = OpenPhraseStore(path, false);
+    wchar_t fallback[MAX_PATH];
+    GetProgramFolder(fallback);
+    PathAppendW(fallback, L"Default.db");
+    // A file that is there but is no phrase store: said, and Default.db is opened instead.
+    if (!shell->db && GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES && lstrcmpiW(path, fallback) != 0) {
+        ReportNotAStore(window, path);
+        wcscpy(path, fallback);
+        shell->db = OpenPhraseStore(path, false);
+    }
+    SetMainWindowTitle(window, path);
     if (!shell->db) {
         EndDialog(window, 0);
         return FALSE;
@@ -130,12 +139,13 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
     sqlite3 *db = shell->db;
     switch (command) {
     case IDC_ADD:
-        AddPhrase(window, db);
-        EmptyEntryFields(window);
+        // What was typed stays in the fields when it could not be stored.
+        if (AddPhrase(window, db))
+            EmptyEntryFields(window);
         break;
     case IDC_UPDATE:
-        UpdateSelectedPhrase(window, db);
-        EmptyEntryFields(window);
+        if (UpdateSelectedPhrase(window, db))
+            EmptyEntryFields(window);
         break;
     case IDCANCEL:
         EndDialog(window, 0);

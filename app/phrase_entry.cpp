@@ -36,16 +36,25 @@ void SelectByDescription(HWND window, int control, const wchar_t *description)
         SendDlgItemMessageW(window, control, CB_SETCURSEL, index, 0);
 }
 
+void ReportNotStored(HWND window)
+{
+    wchar_t caption[128] = {};
+    wchar_t message[128] = {};
+    GetWindowTextW(window, caption, 128);
+    LoadStringW(GetResourceModule(), IDS_NOT_STORED, message, 128);
+    MessageBoxW(window, message, caption, MB_ICONERROR);
+}
+
 }  // namespace
 
-void AddPhrase(HWND window, sqlite3 *db)
+bool AddPhrase(HWND window, sqlite3 *db)
 {
     wchar_t phrase[256];
     wchar_t translation[256];
     GetDlgItemTextW(window, IDC_PHRASE, phrase, 256);
     GetDlgItemTextW(window, IDC_TRANSLATION, translation, 256);
     if (phrase[0] == 0 && translation[0] == 0)
-        return;
+        return true;
 
     int category = ComboId(window, IDC_CATEGORY);
     int target = ComboId(window, IDC_TARGET_LANGUAGE);
@@ -62,6 +71,13 @@ void AddPhrase(HWND window, sqlite3 *db)
         TranslateText(sourceCode, targetCode, phrase, translation);
 
     int id = InsertPhrase(db, category, source, target, phrase, translation);
+    if (id == 0) {
+        // A translation fetched for the pair goes into its field, so that nothing is asked twice.
+        SetDlgItemTextW(window, IDC_PHRASE, phrase);
+        SetDlgItemTextW(window, IDC_TRANSLATION, translation);
+        ReportNotStored(window);
+        return false;
+    }
 
     HWND list = GetDlgItem(window, IDC_PHRASE_LIST);
     int row = AppendRow(list, id, phrase, translation);
@@ -69,24 +85,29 @@ void AddPhrase(HWND window, sqlite3 *db)
 
     if (bothFilled)
         SendMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window, IDC_PHRASE)), TRUE);
+    return true;
 }
 
-void UpdateSelectedPhrase(HWND window, sqlite3 *db)
+bool UpdateSelectedPhrase(HWND window, sqlite3 *db)
 {
     HWND list = GetDlgItem(window, IDC_PHRASE_LIST);
     int row = FirstSelectedRow(list);
     if (row == -1)
-        return;
+        return true;
     wchar_t phrase[128];
     wchar_t translation[128];
     GetDlgItemTextW(window, IDC_PHRASE, phrase, 128);
     GetDlgItemTextW(window, IDC_TRANSLATION, translation, 128);
     if (phrase[0] == 0 || translation[0] == 0)
-        return;
+        return true;
 
-    UpdatePhrase(db, static_cast<int>(RowId(list, row)), ComboId(window, IDC_SOURCE_LANGUAGE),
-                 ComboId(window, IDC_TARGET_LANGUAGE), phrase, translation);
+    if (!UpdatePhrase(db, static_cast<int>(RowId(list, row)), ComboId(window, IDC_SOURCE_LANGUAGE),
+                      ComboId(window, IDC_TARGET_LANGUAGE), phrase, translation)) {
+        ReportNotStored(window);
+        return false;
+    }
     SetRowTexts(list, row, phrase, translation);
+    return true;
 }
 
 void ShowSelectedPhrase(sqlite3 *db, HWND window, HWND list, int index)

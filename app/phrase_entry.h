@@ -9,11 +9,14 @@ struct sqlite3;
 // Stores the pair typed in fields 20 and 21 in the selected category and languages and adds its
 // row to the list. When exactly one field is filled, the other is asked of the translation
 // service first (an empty answer is stored as it is). Nothing happens when both are empty.
-void AddPhrase(HWND window, sqlite3 *db);
+// When the store refuses the pair, no row is added and a message box says so. Returns false then
+// (the fields are to be kept), true otherwise.
+bool AddPhrase(HWND window, sqlite3 *db);
 
 // Rewrites the first selected pair with the fields and the selected languages, when both fields
-// are filled; its category stays.
-void UpdateSelectedPhrase(HWND window, sqlite3 *db);
+// are filled; its category stays. When the store refuses it, the row stays as it was, a message
+// box says so and the result is false.
+bool UpdateSelectedPhrase(HWND window, sqlite3 *db);
 
 // Puts row index of list into the fields and selects its languages in the language combos by
 // description; index -1 empties the fields.

@@ -23,6 +23,8 @@
 #define IDS_QUIZ_TITLE      5
 #define IDS_DB_REFUSED      6
 #define IDS_CONFIRM_DELETE  7
+#define IDS_NOT_STORED      8
+#define IDS_NOT_A_STORE     9
 
 // Main window controls
 #define IDC_CATEGORY        10

@@ -9,8 +9,12 @@ struct sqlite3;
 // with the three tables and the languages en/English and es/Español. With createNew set the call
 // fails when anything exists at the path and leaves it untouched. Returns null when nothing could
 // be opened; otherwise the caller owns the connection and closes it with sqlite3_close.
-// An existing file is opened as it is, without checking its tables.
+// An existing file must be a phrase store (IsPhraseStore); any other file is refused with null.
 sqlite3 *OpenPhraseStore(const wchar_t *path, bool createNew);
+
+// Whether the open database is a phrase store: SQLite can read it and it holds the tables
+// CATEGORY, LANGUAGE and PHRASE (other tables of its own do not matter).
+bool IsPhraseStore(sqlite3 *db);
 
 // Get-or-create by exact, case-sensitive DESCRIPTION (category) or CODE (language). Return the
 // found or new id, or 0 when nothing could be stored. An existing language keeps its description.

@@ -19,8 +19,12 @@ sqlite3 *OpenPhraseStore(const wchar_t *path, bool createNew)
         sqlite3_close(db);
         return nullptr;
     }
-    if (existed)
-        return db;
+    if (existed) {
+        if (IsPhraseStore(db))
+            return db;
+        sqlite3_close(db);
+        return nullptr;
+    }
 
     BeginTransaction(db);
     RunStatement(db, L"CREATE TABLE CATEGORY(ID INTEGER PRIMARY KEY ASC, DESCRIPTION TEXT)");
@@ -31,4 +35,13 @@ sqlite3 *OpenPhraseStore(const wchar_t *path, bool createNew)
     GetOrCreateLanguage(db, L"es", L"Espa\u00F1ol");
     CommitTransaction(db);
     return db;
+}
+
+bool IsPhraseStore(sqlite3 *db)
+{
+    wchar_t count[16] = {};
+    return QueryFirstText(db, L"SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND "
+                              L"upper(name) IN ('CATEGORY','LANGUAGE','PHRASE')",
+                          count, 16) &&
+           wcscmp(count, L"3") == 0;
 }

@@ -198,8 +198,20 @@ TEST_F(DatabaseFilesTest, FileMenuItemReopensTheOpenDatabaseOrKeepsItWhenItFails
     EXPECT_EQ(ComboSelection(IDC_TARGET_LANGUAGE), 1);
 
     sqlite3 *current = shell.db;
+    MessageBoxAnswerer ok(IDOK);
     Command(IDM_DATABASE_FIRST + 1);
+    ASSERT_EQ(ok.seen().size(), 1u) << "the failure is told";
+    EXPECT_NE(ok.seen()[0].text.find(L"Gone.db"), std::wstring::npos);
     EXPECT_EQ(shell.db, current);
+
+    // A file of the folder that is no phrase store is refused the same way, and left alone.
+    ProgramFolderFile notes(L"Notes.db");
+    WriteFileBytes(notes.path, std::string(2048, '\x42'));
+    AppendMenuW(file, MF_STRING, IDM_DATABASE_FIRST + 2, L"Notes");
+    Command(IDM_DATABASE_FIRST + 2);
+    ASSERT_EQ(ok.seen().size(), 2u);
+    EXPECT_EQ(shell.db, current);
+    EXPECT_EQ(ReadFileBytes(notes.path), std::string(2048, '\x42'));
     EXPECT_EQ(Title(), L"Reopened - Lingotrove");
     EXPECT_EQ(LastDb(), reopened.path);
     EXPECT_EQ(ComboTexts(IDC_CATEGORY), (Texts{L"A", L"B"}));

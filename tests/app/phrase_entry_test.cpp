@@ -152,6 +152,43 @@ TEST_F(PhraseEntryTest, SelectingARowShowsItAndUpdateRewritesIt)
     EXPECT_EQ(Field(IDC_TRANSLATION), L"");
 }
 
+// While another connection holds the store locked, nothing can be written: the pair is not shown
+// as stored, a message says so, and what was typed stays in the fields.
+TEST_F(PhraseEntryTest, APairTheStoreRefusesIsNeitherListedNorLost)
+{
+    OpenEntryWindow();
+    sqlite3 *locker = nullptr;
+    ASSERT_EQ(sqlite3_open16(dbPath.c_str(), &locker), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(locker, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    {
+        MessageBoxAnswerer ok(IDOK);
+        Type(L"hello", L"hola");
+        Command(IDC_ADD);
+        ASSERT_EQ(ok.seen().size(), 1u);
+        EXPECT_EQ(ok.seen()[0].text, L"\u7121\u6CD5\u5132\u5B58\u9019\u7D44\u8A9E\u53E5\uFF0C\u8CC7\u6599\u5EAB\u6C92\u6709\u6539\u8B8A\u3002");
+        EXPECT_TRUE(ListRows().empty());
+        EXPECT_EQ(Field(IDC_PHRASE), L"hello");
+        EXPECT_EQ(Field(IDC_TRANSLATION), L"hola");
+    }
+    sqlite3_exec(locker, "COMMIT", nullptr, nullptr, nullptr);
+    Command(IDC_ADD);
+    ASSERT_EQ(ListRows().size(), 1u);
+
+    ASSERT_EQ(sqlite3_exec(locker, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    SelectRows({0});
+    Type(L"hello there", L"hola a todos");
+    {
+        MessageBoxAnswerer ok(IDOK);
+        Command(IDC_UPDATE);
+        EXPECT_EQ(ok.seen().size(), 1u);
+    }
+    EXPECT_EQ(ListRows()[0].source, L"hello") << "the row stays as stored";
+    EXPECT_EQ(Field(IDC_PHRASE), L"hello there");
+    sqlite3_exec(locker, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(locker);
+    EXPECT_EQ(Stored(), (::Rows{{std::to_wstring(travel), L"1", L"2", L"hello", L"hola"}}));
+}
+
 TEST_F(PhraseEntryTest, LanguagesAreSelectedByTheirFirstMatchingDescription)
 {
     OpenEntryWindow([](sqlite3 *db) {

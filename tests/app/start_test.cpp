@@ -85,6 +85,50 @@ private:
 };
 bool ShowWatcher::shown = false;
 
+// A "LastDB" that is no phrase store (random bytes, or a SQLite file of another program) is
+// refused with a message and Default.db beside the program is opened instead; the file is left
+// as it was. A phrase store with tables of its own opens as usual.
+TEST_F(MainWindowTest, LastDatabaseThatIsNoPhraseStoreOpensDefaultInstead)
+{
+    std::string noise;
+    for (int i = 0; i < 4096; i++)
+        noise.push_back(static_cast<char>((i * 7919) % 251));
+    std::wstring notes = folder.File(L"notes.db");
+    WriteFileBytes(notes, noise);
+    std::wstring other = folder.File(L"other.db");
+    sqlite3 *foreign = nullptr;
+    sqlite3_open16(other.c_str(), &foreign);
+    sqlite3_exec(foreign, "CREATE TABLE THINGS(X)", nullptr, nullptr, nullptr);
+    sqlite3_close(foreign);
+    std::string otherBytes = ReadFileBytes(other);
+
+    for (const std::wstring &path : {notes, other}) {
+        SCOPED_TRACE(testing::PrintToString(path));
+        WriteSettingText(kLastDatabaseValue, path.c_str());
+        MessageBoxAnswerer ok(IDOK);
+        CreateWindowOnly();
+        ASSERT_EQ(ok.seen().size(), 1u);
+        EXPECT_NE(ok.seen()[0].text.find(path), std::wstring::npos) << "the message names the file";
+        ASSERT_NE(shell.db, nullptr);
+        EXPECT_EQ(Title(), L"Default - Lingotrove");
+        EXPECT_EQ(QueryRows(shell.db, L"SELECT CODE FROM LANGUAGE ORDER BY ID"), (::Rows{{L"en"}, {L"es"}}));
+        DestroyWindow(window);
+        window = nullptr;
+        sqlite3_close(shell.db);
+        shell.db = nullptr;
+    }
+    EXPECT_EQ(ReadFileBytes(notes), noise);
+    EXPECT_EQ(ReadFileBytes(other), otherBytes);
+
+    sqlite3 *db = CreateStore();
+    sqlite3_exec(db, "CREATE TABLE NOTES(TEXT)", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    MessageBoxAnswerer none(IDOK);
+    OpenWindow();
+    EXPECT_EQ(Title(), L"Words - Lingotrove");
+    EXPECT_TRUE(none.seen().empty());
+}
+
 TEST_F(MainWindowTest, LastDatabaseInAMissingFolderEndsTheWindowUnseen)
 {
     dbPath = folder.File(L"gone\\Words.db");

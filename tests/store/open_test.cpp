@@ -75,17 +75,25 @@ TEST(OpenPhraseStore, CreateNewIsRefusedWhereSomethingExists)
     sqlite3_close(created);
 }
 
-TEST(OpenPhraseStore, ZeroByteFileOpensWithoutTablesAndStoresNothing)
+// Files that are no phrase store are refused and left as they are: an empty file, bytes SQLite
+// cannot read, a database without the three tables.
+TEST(OpenPhraseStore, FilesThatAreNoPhraseStoreAreRefused)
 {
     TempFolder folder;
-    std::wstring path = folder.File(L"Empty.db");
-    WriteFileBytes(path, "");
-    Connection store(OpenPhraseStore(path.c_str(), false));
-    ASSERT_NE(store.db, nullptr);
-    EXPECT_TRUE(QueryRows(store.db, L"SELECT name FROM sqlite_master").empty());
-    EXPECT_EQ(GetOrCreateCategory(store.db, L"Travel"), 0);
-    EXPECT_EQ(InsertPhrase(store.db, 0, 1, 2, L"hello", L"hola"), 0);
-    EXPECT_TRUE(QueryRows(store.db, L"SELECT name FROM sqlite_master").empty());
+    std::wstring empty = folder.File(L"Empty.db");
+    WriteFileBytes(empty, "");
+    std::wstring noise = folder.File(L"Noise.db");
+    WriteFileBytes(noise, std::string(3000, '\x5A'));
+    std::wstring partial = folder.File(L"Partial.db");
+    sqlite3 *db = nullptr;
+    sqlite3_open16(partial.c_str(), &db);
+    sqlite3_exec(db, "CREATE TABLE CATEGORY(ID INTEGER PRIMARY KEY ASC, DESCRIPTION TEXT)", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    for (const std::wstring &path : {empty, noise, partial}) {
+        std::string before = ReadFileBytes(path);
+        EXPECT_EQ(OpenPhraseStore(path.c_str(), false), nullptr) << testing::PrintToString(path);
+        EXPECT_EQ(ReadFileBytes(path), before);
+    }
 }
 
 TEST(OpenPhraseStore, FileInAMissingFolderCannotBeOpened)

@@ -276,7 +276,8 @@ static void OnPluginService(UINT message, WPARAM wParam, LPARAM lParam)
             RequestPronunciation(request->code, request->text, true, nullptr);
     } else {
         PluginTranslateRequest *request = reinterpret_cast<PluginTranslateRequest *>(lParam);
-        TranslateText(request->sourceCode, request->targetCode, request->text, request->result);
+        if (request->sourceCode && request->targetCode && request->text && request->result)
+            TranslateText(request->sourceCode, request->targetCode, request->text, request->result);
     }
 }
 

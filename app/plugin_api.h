@@ -37,9 +37,9 @@ typedef struct LingotrovePluginInfoRecord {
 typedef const LingotrovePluginInfoRecord *(WINAPI *LingotrovePluginInfoFunction)(DWORD version, DWORD nine);
 
 /* Exported as "LingotrovePluginExecute". Runs on the program's main thread; the window waits for
- * it to return. The texts (at most 127 characters each) and language codes are copies made for
- * this call: they are empty when no row has the focus, and whatever the plug-in writes into them
- * changes nothing in the program. */
+ * it to return. The texts (at most 127 characters each, in buffers of 1024 units) and language
+ * codes (in buffers of 128 units) are copies made for this call: they are empty when no row has
+ * the focus, and whatever the plug-in writes into them changes nothing in the program. */
 typedef void (WINAPI *LingotrovePluginExecuteFunction)(HWND mainWindow, const wchar_t *sourceCode,
                                                        const wchar_t *sourceText, const wchar_t *targetCode,
                                                        const wchar_t *targetText);

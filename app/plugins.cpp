@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include <vector>
+
 #include "app/list_rows.h"
 #include "app/plugin_api.h"
 #include "app/shell.h"
@@ -13,6 +15,8 @@
 namespace {
 
 constexpr unsigned kMostPlugins = 50;
+constexpr size_t kTextUnits = 1024;
+constexpr size_t kCodeUnits = 128;
 
 wchar_t g_folder[MAX_PATH] = {};
 
@@ -145,11 +149,13 @@ void RunPlugin(HWND window, ShellState *shell, int n)
     if (!execute)
         return;
 
-    // Copies of the pair for the plug-in: what it writes into them goes nowhere.
-    wchar_t sourceText[128] = {};
-    wchar_t targetText[128] = {};
-    wchar_t sourceCode[128] = {};
-    wchar_t targetCode[128] = {};
+    // Copies of the pair for the plug-in: what it writes into them goes nowhere. The texts get
+    // 1024 units each and the codes 128, as plug-ins have always been given.
+    std::vector<wchar_t> texts(2 * kTextUnits + 2 * kCodeUnits, L'\0');
+    wchar_t *sourceText = texts.data();
+    wchar_t *targetText = sourceText + kTextUnits;
+    wchar_t *sourceCode = targetText + kTextUnits;
+    wchar_t *targetCode = sourceCode + kCodeUnits;
     HWND list = GetDlgItem(window, IDC_PHRASE_LIST);
     int row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
     if (row != -1) {

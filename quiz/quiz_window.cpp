@@ -46,14 +46,17 @@ void MakeRow(HWND dialog, QuizState *state, int r)
 {
     QuizRows *table = state->table;
     QuizRow &row = table->rows[r];
-    if (row.controls[0])
+    if (row.made)
         return;
+    row.made = true;
     // Tab order is window order: the row goes right after the nearest row above it that exists.
     HWND after = HWND_TOP;
-    for (int above = r - 1; above >= 0; above--) {
-        if (table->rows[above].controls[0]) {
-            after = table->rows[above].controls[QuizControlCount - 1];
-            break;
+    for (int above = r - 1; above >= 0 && after == HWND_TOP; above--) {
+        for (int k = QuizControlCount - 1; k >= 0; k--) {
+            if (table->rows[above].controls[k]) {
+                after = table->rows[above].controls[k];
+                break;
+            }
         }
     }
     int top = table->firstTop + r * state->rowPitch - ScrollOffset(dialog);
@@ -126,7 +129,8 @@ void LoadRows(QuizState *state)
         sqlite3_prepare16_v2(state->db, sql, -1, &statement, nullptr) != SQLITE_OK)
         return;
     const ControlTemplate &label = state->table->templates[QuizLabel];
-    state->rowPitch = label.y + label.height;
+    // A resource module without the label template would give no pitch at all.
+    state->rowPitch = std::max(1, label.y + label.height);
     while (sqlite3_step(statement) == SQLITE_ROW) {
         QuizRow row = {};
         std::wstring source = ColumnText(statement, 0);
@@ -177,9 +181,11 @@ void FocusNextOpenRow(HWND dialog, QuizState *state, int r)
     for (int step = 1; step < state->rows; step++) {
         int next = (r + step) % state->rows;
         const QuizRow &row = state->table->rows[next];
-        if (row.done || (row.controls[0] && !HasStyle(row.controls[QuizAnswerBox], WS_VISIBLE)))
+        if (row.done || (row.made && (!row.controls[QuizAnswerBox] || !HasStyle(row.controls[QuizAnswerBox], WS_VISIBLE))))
             continue;
         HWND box = QuizRowControl(dialog, next, QuizAnswerBox);
+        if (!box)
+            continue;
         SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
         return;
     }
@@ -418,7 +424,8 @@ INT_PTR CALLBACK QuizWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         // Only while the window has its scroll bar: rows that all fit never move.
         if (!HasStyle(dialog, WS_VSCROLL))
             break;
-        ScrollQuiz(dialog, GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? SB_LINEUP : SB_LINEDOWN);
+        if (GET_WHEEL_DELTA_WPARAM(wParam) != 0)
+            ScrollQuiz(dialog, GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? SB_LINEUP : SB_LINEDOWN);
         break;
     case WM_HELP: {
         const HELPINFO *help = reinterpret_cast<const HELPINFO *>(lParam);

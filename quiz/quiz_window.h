@@ -30,6 +30,7 @@ struct QuizRow {
     std::wstring asked, expected;
     int targetLanguage;             // TLANGUAGEID of the phrase
     HWND controls[QuizControlCount];// null until the row has come into view
+    bool made;                      // the controls have been created (one may have failed)
     bool done;                      // answered correctly
 };
 

@@ -8,6 +8,7 @@
 #include "app/shell.h"
 #include "resources/resource_ids.h"
 #include "speech/pronunciation.h"
+#include "speech/speech_settings.h"
 #include "sqlite3.h"
 #include "store/statement.h"
 
@@ -56,6 +57,18 @@ unsigned CountPhrases(sqlite3 *db)
     return static_cast<unsigned>(StrToIntW(count));
 }
 
+// Whether asking for this pronunciation will download it: the engine fetches, and the file is
+// not in the cache yet.
+bool WillBeFetched(const wchar_t *code, const wchar_t *text)
+{
+    int engine = CurrentSpeechEngine();
+    if (engine != EngineGoogleOnly && engine != EngineSpanishDictOnly)
+        return false;
+    Pronunciation pronunciation;
+    PreparePronunciation(code, text, engine, &pronunciation);
+    return !pronunciation.exists && pronunciation.path[0] != 0;
+}
+
 // What the dialog shows of the pass: the phrase in hand, the bar and the counter.
 void ShowProgress(const wchar_t *text, int counter, unsigned total)
 {
@@ -85,8 +98,9 @@ void WalkPhrases(unsigned total)
         const wchar_t *text = ColumnText(statement, 1);
         counter++;
         // Each update is a message the main thread must handle: rows that are already cached
-        // pass by far faster than anyone can read, so they are shown a few times a second.
-        shown = GetTickCount() - shownAt >= kRefreshMs;
+        // pass by far faster than anyone can read, so they are shown a few times a second. A row
+        // about to be fetched is always shown while it is.
+        shown = GetTickCount() - shownAt >= kRefreshMs || WillBeFetched(code, text);
         if (shown) {
             ShowProgress(text, counter, total);
             shownAt = GetTickCount();
@@ -96,9 +110,6 @@ void WalkPhrases(unsigned total)
         int attempted = 0;
         RequestPronunciation(code, text, false, &attempted);
         if (attempted) {
-            if (!shown)
-                ShowProgress(last, counter, total);
-            shown = true;
             g_pause(g_pass.stop, kPauseMs);
             shownAt = GetTickCount() - kRefreshMs;
         }

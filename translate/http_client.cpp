@@ -21,6 +21,8 @@ constexpr int kResolveTimeoutMs = 5000;
 constexpr int kConnectTimeoutMs = 5000;
 constexpr int kSendTimeoutMs = 5000;
 constexpr int kReceiveTimeoutMs = 8000;
+// A service that trickles its answer is given up after this long in all.
+constexpr DWORD kWholeRequestMs = 15000;
 
 // Owns a WinHTTP handle.
 struct InternetHandle {
@@ -40,6 +42,7 @@ struct InternetHandle {
 template <typename Sink>
 bool Get(const std::wstring &url, Sink sink)
 {
+    DWORD started = GetTickCount();
     URL_COMPONENTS parts = {};
     parts.dwStructSize = sizeof parts;
     parts.dwHostNameLength = static_cast<DWORD>(-1);
@@ -96,6 +99,8 @@ bool Get(const std::wstring &url, Sink sink)
     unsigned long long received = 0;
     std::vector<char> chunk(16384);
     for (;;) {
+        if (GetTickCount() - started > kWholeRequestMs)
+            return false;
         DWORD read = 0;
         if (!WinHttpReadData(request.handle, chunk.data(), static_cast<DWORD>(chunk.size()), &read))
             return false;

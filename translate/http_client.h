@@ -3,7 +3,7 @@
 // is kept between calls.
 //
 // Only a complete answer with status 200 counts as a reply. A dead or silent service ends the
-// request after about ten seconds at most.
+// request after about ten seconds at most, one that trickles its answer after about twenty.
 #pragma once
 
 #include <string>

@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "app/main_window.h"
 #include "app/phrase_list.h"
 #include "app/settings.h"
@@ -36,7 +38,10 @@ LRESULT CALLBACK MessageBoxAnswerer::Hook(int code, WPARAM wParam, LPARAM lParam
         GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                            reinterpret_cast<LPCWSTR>(GetWindowLongPtrW(box, DWLP_DLGPROC)), &owner);
         bool isMessageBox = owner != GetModuleHandleW(nullptr);
-        if (wcscmp(className, L"#32770") == 0 && isMessageBox) {
+        bool answered = std::find(g_answerer->answered_.begin(), g_answerer->answered_.end(), box) !=
+                        g_answerer->answered_.end();
+        if (wcscmp(className, L"#32770") == 0 && isMessageBox && !answered) {
+            g_answerer->answered_.push_back(box);
             wchar_t caption[256] = {}, text[256] = {};
             GetWindowTextW(box, caption, 256);
             // The text is control 0xFFFF on Windows and 100 under Wine.

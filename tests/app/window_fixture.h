@@ -27,6 +27,7 @@ private:
     HHOOK hook_;
     int answer_;
     std::vector<Seen> seen_;
+    std::vector<HWND> answered_;    // a box is activated again when another window goes away
 };
 
 // Acts on every modal dialog of the test thread once it has been initialised: the action usually

@@ -302,6 +302,43 @@ TEST_F(QuizTest, ScrollingStopsAtTheEndsAndFollowsTheFocus)
     EXPECT_EQ(Top(Control(0, QuizLabel)), firstTop);
 }
 
+// Rows made out of order (a jump to the bottom, then to the top) still keep the tab order of the
+// rows, and the thumb moves the content to where it is dragged.
+TEST_F(QuizTest, TabOrderFollowsTheRowsWhateverOrderTheyWereMadeIn)
+{
+    std::vector<std::wstring> texts;
+    std::vector<Pair> pairs;
+    for (int i = 0; i < 60; i++)
+        texts.push_back(L"t" + std::to_wstring(i));
+    for (const std::wstring &text : texts)
+        pairs.push_back({text.c_str(), text.c_str()});
+    Open(Category(L"Many", pairs));
+    SendMessageW(dialog, WM_VSCROLL, SB_BOTTOM, 0);
+    SendMessageW(dialog, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0), 0);     // no track: ignored
+    SCROLLINFO info = {sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(dialog, SB_VERT, &info);
+    SendMessageW(dialog, WM_VSCROLL, SB_TOP, 0);
+    EXPECT_EQ(ScrollPos(), 1);
+
+    // Walk the tab order from the first box: every row made so far, in row order.
+    std::vector<int> order;
+    HWND box = Control(0, QuizAnswerBox);
+    for (int step = 0; step < 200; step++) {
+        int row = -1;
+        for (int r = 0; r < state.rows && row < 0; r++)
+            if (state.table->rows[r].made && state.table->rows[r].controls[QuizAnswerBox] == box)
+                row = r;
+        ASSERT_NE(row, -1);
+        if (!order.empty() && row == order.front())
+            break;
+        order.push_back(row);
+        box = GetNextDlgTabItem(dialog, box, FALSE);
+    }
+    ASSERT_GT(order.size(), 10u);
+    EXPECT_TRUE(std::is_sorted(order.begin(), order.end())) << testing::PrintToString(order);
+    EXPECT_EQ(order.back(), state.rows - 1) << "the rows at the bottom were made too";
+}
+
 TEST_F(QuizTest, RowsThatFitIgnoreTheWheel)
 {
     Open(Category(L"Fruit", kFruit));

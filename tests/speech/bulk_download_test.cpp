@@ -18,10 +18,20 @@
 namespace {
 
 std::vector<DWORD> g_pauses;
+HWND g_dialog = nullptr;
+std::vector<std::wstring> g_shownAtPauses;
 
 void RecordPause(HANDLE, DWORD milliseconds)
 {
     g_pauses.push_back(milliseconds);
+    // What the dialog shows right after a download: asked of the main thread, which handles it
+    // while it waits for the worker.
+    if (g_dialog) {
+        wchar_t text[128] = {}, counter[64] = {};
+        GetDlgItemTextW(g_dialog, IDC_DOWNLOAD_TEXT, text, 128);
+        GetDlgItemTextW(g_dialog, IDC_DOWNLOAD_COUNTER, counter, 64);
+        g_shownAtPauses.push_back(std::wstring(text) + L" " + counter);
+    }
 }
 
 // Holds Ctrl down for the test thread while it lives.
@@ -70,10 +80,13 @@ protected:
     // Runs a pass in a modeless dialog, so that its controls can be read afterwards.
     void RunVisiblePass()
     {
+        g_shownAtPauses.clear();
         dialog = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_DOWNLOAD), nullptr, BulkDownloadDialog,
                                     reinterpret_cast<LPARAM>(db));
         ASSERT_NE(dialog, nullptr);
+        g_dialog = dialog;
         WaitForBulkDownload();
+        g_dialog = nullptr;
     }
     std::wstring Text(int id)
     {
@@ -171,6 +184,32 @@ TEST_F(BulkDownloadTest, MoreThan65535PhrasesFillTheBar)
     EXPECT_EQ(Progress(PBM_GETPOS), total);
     EXPECT_TRUE(server.RequestLines().empty());
     EXPECT_TRUE(g_pauses.empty());
+}
+
+// Cached rows pass by without being shown one by one, but the row being fetched is on view.
+TEST_F(BulkDownloadTest, TheRowBeingFetchedIsShown)
+{
+    int category = GetOrCreateCategory(db, L"Many");
+    BeginTransaction(db);
+    for (int i = 0; i < 300; i++)
+        InsertPhrase(db, category, 1, 2, L"hello", L"hola");
+    InsertPhrase(db, category, 1, 2, L"new", L"nuevo");
+    CommitTransaction(db);
+    ASSERT_TRUE(SHCreateDirectoryExW(nullptr, CacheFolder(L"es").c_str(), nullptr) == ERROR_SUCCESS);
+    WriteFileBytes(CacheFolder(L"es") + L"\\hola.mp3", "cached");
+    // Read on the server's thread while the request is in hand; the main thread answers it while
+    // it waits for the worker.
+    std::wstring shownDuringFetch;
+    server.OnRequest([&shownDuringFetch]() {
+        wchar_t text[128] = {}, counter[64] = {};
+        GetDlgItemTextW(g_dialog, IDC_DOWNLOAD_TEXT, text, 128);
+        GetDlgItemTextW(g_dialog, IDC_DOWNLOAD_COUNTER, counter, 64);
+        shownDuringFetch = std::wstring(text) + L" " + counter;
+    });
+    RunVisiblePass();
+    server.OnRequest(nullptr);
+    EXPECT_EQ(shownDuringFetch, L"nuevo 301 / 301");
+    EXPECT_EQ(g_shownAtPauses, std::vector<std::wstring>{L"nuevo 301 / 301"});
 }
 
 // Presses Escape in the download dialog as soon as its counter shows the first phrase: the

@@ -37,7 +37,9 @@ void ExpectTemplate(int dialogId, SIZE client, DWORD style, DWORD absent, const 
     MapDialogRect(dialog, &size);
     RECT inside;
     GetClientRect(dialog, &inside);
-    EXPECT_EQ(inside.right, size.right);
+    // A vertical scroll bar takes its width from the client area.
+    int scrollBar = (dialogStyle & WS_VSCROLL) ? GetSystemMetrics(SM_CXVSCROLL) : 0;
+    EXPECT_EQ(inside.right + scrollBar, size.right);
     EXPECT_EQ(inside.bottom, size.bottom);
 
     HWND child = GetWindow(dialog, GW_CHILD);
@@ -95,6 +97,20 @@ TEST(DialogTemplates, DownloadProgressHasNoCloseBox)
                        {10, L"Static", SS_NOPREFIX, SS_RIGHT, {5, 4, 244, 10}},
                        {11, L"Static", SS_RIGHT, 0, {253, 4, 47, 10}},
                        {12, PROGRESS_CLASSW, 0, 0, {4, 15, 297, 9}},
+                   });
+}
+
+TEST(DialogTemplates, QuizRowTemplates)
+{
+    const DWORD label = SS_SUNKEN | SS_CENTERIMAGE;
+    ExpectTemplate(IDD_QUIZ, {382, 168},
+                   WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME | WS_VSCROLL, WS_THICKFRAME,
+                   {
+                       {10, L"Static", label | WS_VISIBLE, 0, {4, 5, 155, 11}},
+                       {510, L"Edit", ES_AUTOHSCROLL | WS_TABSTOP | WS_VISIBLE, 0, {165, 5, 155, 12}},
+                       {1010, L"Button", WS_VISIBLE, WS_TABSTOP | BS_DEFPUSHBUTTON, {324, 5, 22, 12}},
+                       {1510, L"Button", WS_VISIBLE, WS_TABSTOP | BS_DEFPUSHBUTTON, {349, 5, 22, 12}},
+                       {2010, L"Static", label, WS_VISIBLE, {165, 5, 155, 12}},
                    });
 }
 

@@ -273,7 +273,8 @@ TEST_F(MainWindowTest, TheListIsRefilledAfterTheSettingsDialogs)
         item.stateMask = LVIS_SELECTED;
         item.state = LVIS_SELECTED;
         SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-        PostMessageW(list, WM_KEYDOWN, VK_DELETE, 0);
+        // The delete asks first; the answerer says yes, and the dialog closes after it.
+        SendMessageW(list, WM_KEYDOWN, VK_DELETE, 0);
         PostMessageW(settings, WM_COMMAND, IDCANCEL, 0);
     };
     MessageBoxAnswerer yes(IDYES);

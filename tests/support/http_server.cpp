@@ -89,6 +89,13 @@ std::vector<std::string> LoopbackServer::RequestLines()
     return lines;
 }
 
+void LoopbackServer::OnRequest(std::function<void()> hook)
+{
+    EnterCriticalSection(&lock_);
+    hook_ = std::move(hook);
+    LeaveCriticalSection(&lock_);
+}
+
 bool LoopbackServer::WaitForRequests(size_t count, DWORD milliseconds)
 {
     DWORD start = GetTickCount();
@@ -128,9 +135,12 @@ void LoopbackServer::Serve(SOCKET client)
     int status = status_;
     std::string body = body_;
     size_t declared = declared_ ? declared_ : body_.size();
+    std::function<void()> hook = hook_;
     if (silent)
         held_.push_back(client);
     LeaveCriticalSection(&lock_);
+    if (hook)
+        hook();
     if (silent)
         return;
 

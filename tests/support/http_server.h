@@ -5,6 +5,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ public:
     void StaySilent();
 
     std::vector<std::string> RequestLines();
+    // Runs hook on the server's thread as each request arrives, before it is answered.
+    void OnRequest(std::function<void()> hook);
     // Waits until at least count requests have arrived, at most milliseconds. True when they have.
     bool WaitForRequests(size_t count, DWORD milliseconds);
 
@@ -43,7 +46,8 @@ private:
     size_t declared_ = 0;       // announced length when not 0
     bool silent_ = false;
     std::vector<std::string> requests_;
-    HANDLE arrived_ = nullptr;  // auto-reset event, set at every request
+    HANDLE arrived_ = nullptr;
+    std::function<void()> hook_;  // auto-reset event, set at every request
     std::vector<SOCKET> held_;
 };
 

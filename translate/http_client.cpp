@@ -17,6 +17,7 @@
 
 namespace {
 
+constexpr wchar_t kAgent[] = L"Lingotrove/1.0";
 constexpr int kResolveTimeoutMs = 5000;
 constexpr int kConnectTimeoutMs = 5000;
 constexpr int kSendTimeoutMs = 5000;
@@ -37,6 +38,50 @@ struct InternetHandle {
     InternetHandle &operator=(const InternetHandle &) = delete;
 };
 
+// Frees the strings WinHTTP hands out in its proxy structures.
+struct ProxyStrings {
+    WINHTTP_CURRENT_USER_IE_PROXY_CONFIG user = {};
+    WINHTTP_PROXY_INFO found = {};
+    ~ProxyStrings()
+    {
+        for (LPWSTR text : {user.lpszAutoConfigUrl, user.lpszProxy, user.lpszProxyBypass, found.lpszProxy,
+                            found.lpszProxyBypass})
+            if (text)
+                GlobalFree(text);
+    }
+};
+
+// Opens the session for url with the current user's proxy settings, as a browser uses them: the
+// proxy found by automatic detection or the configuration script when the user asked for them,
+// else the proxy the user named, else the machine-wide setting.
+HINTERNET OpenSession(const std::wstring &url)
+{
+    ProxyStrings proxy;
+    if (WinHttpGetIEProxyConfigForCurrentUser(&proxy.user)) {
+        if (proxy.user.fAutoDetect || proxy.user.lpszAutoConfigUrl) {
+            InternetHandle finder(WinHttpOpen(kAgent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                                              WINHTTP_NO_PROXY_BYPASS, 0));
+            WINHTTP_AUTOPROXY_OPTIONS automatic = {};
+            if (proxy.user.lpszAutoConfigUrl) {
+                automatic.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
+                automatic.lpszAutoConfigUrl = proxy.user.lpszAutoConfigUrl;
+            } else {
+                automatic.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT;
+                automatic.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
+            }
+            automatic.fAutoLogonIfChallenged = TRUE;
+            if (finder.handle && WinHttpGetProxyForUrl(finder.handle, url.c_str(), &automatic, &proxy.found) &&
+                proxy.found.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY && proxy.found.lpszProxy)
+                return WinHttpOpen(kAgent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy.found.lpszProxy,
+                                   proxy.found.lpszProxyBypass ? proxy.found.lpszProxyBypass : WINHTTP_NO_PROXY_BYPASS, 0);
+        }
+        if (proxy.user.lpszProxy && proxy.user.lpszProxy[0] != 0)
+            return WinHttpOpen(kAgent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy.user.lpszProxy,
+                               proxy.user.lpszProxyBypass ? proxy.user.lpszProxyBypass : WINHTTP_NO_PROXY_BYPASS, 0);
+    }
+    return WinHttpOpen(kAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+}
+
 // Runs the GET and hands every chunk of a 200 answer to sink. False on any failure, on another
 // status, or when sink refuses a chunk.
 template <typename Sink>
@@ -56,8 +101,7 @@ bool Get(const std::wstring &url, Sink sink)
     if (object.empty())
         object = L"/";
 
-    InternetHandle session(WinHttpOpen(L"Lingotrove/1.0", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                                       WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    InternetHandle session(OpenSession(url));
     if (!session.handle)
         return false;
     WinHttpSetTimeouts(session.handle, kResolveTimeoutMs, kConnectTimeoutMs, kSendTimeoutMs,

@@ -20,6 +20,17 @@ void WriteText(OutputFile *file, sqlite3_stmt *statement, int column)
     file->Write(ToUtf8(JavaScriptStringContents(ColumnText(statement, column)).c_str(), false));
 }
 
+// A pair text as the page reads it: a leading "-" marks a heading there, so a text that starts
+// with "-", or with the backslash that escapes it, gets a backslash in front, which the page
+// takes away again.
+void WritePairText(OutputFile *file, sqlite3_stmt *statement, int column)
+{
+    std::wstring text = ColumnText(statement, column);
+    if (!text.empty() && (text[0] == L'-' || text[0] == L'\\'))
+        text.insert(text.begin(), L'\\');
+    file->Write(ToUtf8(JavaScriptStringContents(text.c_str()).c_str(), false));
+}
+
 void WriteWords(OutputFile *file, sqlite3 *db, int categoryId, bool reversed)
 {
     sqlite3_stmt *statement = PrepareExportQuery(db, categoryId, reversed);
@@ -35,9 +46,9 @@ void WriteWords(OutputFile *file, sqlite3 *db, int categoryId, bool reversed)
             previous = category;
         }
         file->Write(",\"");
-        WriteText(file, statement, 1);
+        WritePairText(file, statement, 1);
         file->Write("\",\"");
-        WriteText(file, statement, 2);
+        WritePairText(file, statement, 2);
         file->Write("\"\r\n");
     }
     sqlite3_finalize(statement);

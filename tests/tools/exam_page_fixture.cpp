@@ -1,6 +1,6 @@
 // Writes the exam pages the browser tests open: exam_page_fixture FOLDER.
 // FOLDER\page.htm holds two categories of pairs and one pair that tries to run a script;
-// FOLDER\empty.htm has no pairs.
+// FOLDER\empty.htm has no pairs; FOLDER\dash.htm has texts that start with "-" or "\".
 #include <windows.h>
 
 #include <string>
@@ -27,6 +27,11 @@ int wmain(int argc, wchar_t **argv)
     InsertPhrase(db, peligro, 1, 2, L"</script><script>window.hacked=1</script>", L"say \"hi\" \\ bye");
     bool written = WriteExamPage(db, 0, false, folder + L"\\page.htm") &&
                    WriteExamPage(db, -1, false, folder + L"\\empty.htm");
+    int sufijos = GetOrCreateCategory(db, L"Sufijos");
+    InsertPhrase(db, sufijos, 2, 1, L"-ito", L"-let");
+    InsertPhrase(db, sufijos, 2, 1, L"\\n", L"-\\");
+    InsertPhrase(db, sufijos, 2, 1, L"mente", L"-ly");
+    written = written && WriteExamPage(db, sufijos, false, folder + L"\\dash.htm");
     sqlite3_close(db);
     return written ? 0 : 1;
 }

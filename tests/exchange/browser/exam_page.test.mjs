@@ -187,3 +187,19 @@ test('a page without pairs has its buttons and an empty table', async () => {
   await page.click('#quiz');
   assert.equal(await text(page, 'counter'), '0 / 0 (0%)');
 });
+
+test('texts that start with "-" or a backslash stay pair texts, and the exam can be finished', async () => {
+  const page = await open('dash.htm');
+  assert.deepEqual((await headersOf(page)).map((header) => header.text), ['Sufijos']);
+  assert.deepEqual((await rowsOf(page)).map((row) => [row.question, row.answer]), [
+    ['-ito', '-let'],
+    ['\\n', '-\\'],
+    ['mente', '-ly'],
+  ]);
+  await page.click('#quiz');
+  for (const answer of ['-let', '-\\', '-ly']) {
+    await boxFor(page, answer).pressSequentially(answer);
+    await page.clock.runFor(150);
+  }
+  assert.equal(await text(page, 'counter'), '3 / 3 (100%)');
+});

@@ -22,8 +22,9 @@ void RefillLanguageSelectors(HWND window, sqlite3 *db, BOOL keep);
 // selected.
 int SelectedCategoryOrNone(HWND window);
 
-// Refills the phrase list with the pairs of the selected category (none when no category is
-// selected). The list is left as it was when the query cannot be prepared.
+// Refills the phrase list with the pairs of the selected category, or when no category is selected
+// with the pairs that belong to no existing category. The list is left as it was when the query
+// cannot be prepared.
 void FillPhraseList(HWND window, sqlite3 *db);
 
 // Removes every selected row of list, top to bottom, and runs operation on its record id with

@@ -37,10 +37,13 @@ void WriteWords(OutputFile *file, sqlite3 *db, int categoryId, bool reversed)
     if (!statement)
         return;
     int previous = 0;
+    bool first = true;
     while (sqlite3_step(statement) == SQLITE_ROW) {
+        // Pairs of no existing category come first, under a heading without a description.
         int category = sqlite3_column_int(statement, 5);
-        if (category != previous) {
-            file->Write(previous != 0 ? ",\"-" : "\"-");
+        if (first || category != previous) {
+            file->Write(first ? "\"-" : ",\"-");
+            first = false;
             WriteText(file, statement, 0);
             file->Write("\"\r\n");
             previous = category;

@@ -339,3 +339,44 @@ TEST_F(PhraseListTest, SwapCommandsExchangeTheSidesAndRefillTheList)
 }
 
 }  // namespace
+
+namespace {
+
+// Pairs typed before any category existed (category 0), or left with an id that names no
+// category, are listed when no category is selected, and can be moved into one.
+TEST_F(PhraseListTest, PairsOfNoCategoryAreListedWhenNoneIsSelected)
+{
+    sqlite3 *db = CreateStore();
+    sqlite3_close(db);
+    OpenWindow();
+    ASSERT_TRUE(ComboTexts(IDC_CATEGORY).empty());
+    SetDlgItemTextW(window, IDC_PHRASE, L"hello");
+    SetDlgItemTextW(window, IDC_TRANSLATION, L"hola");
+    Command(IDC_ADD);
+    EXPECT_EQ(StoredPairs(0), (::Rows{{L"hello", L"0"}}));
+    // After a refill (a restart, another database) it is still there.
+    DestroyWindow(window);
+    sqlite3_close(shell.db);
+    shell.db = nullptr;
+    db = OpenPhraseStore(dbPath.c_str(), false);
+    int food = GetOrCreateCategory(db, L"Food");
+    InsertPhrase(db, food, 1, 2, L"bread", L"pan");
+    InsertPhrase(db, 404, 1, 2, L"lost", L"perdido");
+    sqlite3_close(db);
+    OpenWindow();
+    RecordMenus();
+    EXPECT_EQ(Sources(), (Texts{L"bread"})) << "Food is selected at the start";
+    SendDlgItemMessageW(window, IDC_CATEGORY, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    Command(IDC_CATEGORY, CBN_SELCHANGE);
+    EXPECT_EQ(Sources(), (Texts{L"hello", L"lost"}));
+
+    RightClickList();
+    ASSERT_EQ(menu.move.size(), 1u);
+    SelectRows({1});
+    menu.answer = menu.move[0].first;   // move "lost" into Food
+    RightClickList();
+    EXPECT_EQ(Sources(), (Texts{L"hello"}));
+    EXPECT_EQ(StoredPairs(food), (::Rows{{L"bread", std::to_wstring(food)}, {L"lost", std::to_wstring(food)}}));
+}
+
+}  // namespace

@@ -83,6 +83,20 @@ TEST_F(ExamPageTest, WordsArrayHasACategoryEntryBeforeEachCategorysPairs)
         ASSERT_TRUE(WriteExamPage(db, category, false, page));
         EXPECT_EQ(ReadFileBytes(page), Page(""));
     }
+
+    // Pairs of no existing category (0, or an id that names none) come first in the page of all
+    // categories, under a heading without a description.
+    InsertPhrase(db, 0, 1, 2, L"first", L"primero");
+    InsertPhrase(db, 404, 1, 2, L"lost", L"perdido");
+    ASSERT_TRUE(WriteExamPage(db, 0, false, page));
+    EXPECT_EQ(ReadFileBytes(page), Page("\"-\"\r\n"
+                                        ",\"first\",\"primero\"\r\n"
+                                        ",\"lost\",\"perdido\"\r\n"
+                                        ",\"-Saludos\"\r\n"
+                                        ",\"good morning\",\"buenos d\xC3\xAD" "as\"\r\n"
+                                        ",\"hello\",\"hola\"\r\n"
+                                        ",\"-Viaje\"\r\n"
+                                        ",\"ticket\",\"billete\"\r\n"));
 }
 
 TEST_F(ExamPageTest, CategoriesSharingADescriptionStartARunAtEveryChange)

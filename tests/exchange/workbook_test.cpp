@@ -63,8 +63,11 @@ TEST_F(WorkbookTest, ExportWritesTheDocumentByteForByte)
     InsertPhrase(db, viaje, 1, 99, L"lost language", L"x");
     InsertPhrase(db, 77, 1, 2, L"lost category", L"x");
     ASSERT_TRUE(WriteWorkbook(db, 0, false, book));
+    // A pair of no existing category comes along, without a description; one whose language is
+    // gone does not.
     EXPECT_EQ(ReadFileBytes(book),
-              std::string(kHead) + "3\" x:FullColumns=\"1\" x:FullRows=\"1\">" +
+              std::string(kHead) + "4\" x:FullColumns=\"1\" x:FullRows=\"1\">" +
+                  Cells({"", "lost category", "x", "en", "es"}) +
                   Cells({"Saludos", "good morning", "buenos d\xC3\xAD" "as", "en", "es"}) +
                   Cells({"Saludos", "hello", "hola", "en", "es"}) +
                   Cells({"Viaje &amp; &lt;m\xC3\xA1s&gt;", "ticket&#13;\nstub \"x\"", "", "en", "es"}) + kTail);

@@ -4,7 +4,7 @@
 #include <shlwapi.h>
 
 #include "app/phrase_list.h"
-#include "app/settings.h"
+#include "common/settings.h"
 #include "app/shell.h"
 #include "resources/resource_ids.h"
 #include "speech/bulk_download.h"

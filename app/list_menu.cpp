@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "app/list_rows.h"
+#include "common/list_rows.h"
 #include "app/shell.h"
 #include "resources/resource_ids.h"
 #include "sqlite3.h"

@@ -7,12 +7,12 @@
 #include <shlwapi.h>
 
 #include "app/database_files.h"
-#include "app/list_rows.h"
+#include "common/list_rows.h"
 #include "app/phrase_entry.h"
 #include "app/phrase_list.h"
 #include "app/plugin_api.h"
 #include "app/plugins.h"
-#include "app/settings.h"
+#include "common/settings.h"
 #include "app/shell.h"
 #include "exchange/exam_page.h"
 #include "exchange/workbook.h"

@@ -3,7 +3,7 @@
 
 #include <commctrl.h>
 
-#include "app/list_rows.h"
+#include "common/list_rows.h"
 #include "app/shell.h"
 #include "resources/resource_ids.h"
 #include "store/phrase_store.h"

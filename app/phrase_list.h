@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "store/phrase_store.h"
+#include "store/selected_rows.h"
 
 // Refills the three selectors: target language on the second item, source language and category
 // on the first.
@@ -26,10 +27,6 @@ int SelectedCategoryOrNone(HWND window);
 // with the pairs that belong to no existing category. The list is left as it was when the query
 // cannot be prepared.
 void FillPhraseList(HWND window, sqlite3 *db);
-
-// Removes every selected row of list, top to bottom, and runs operation on its record id with
-// extra, all inside one transaction. With confirm set, asks first (No changes nothing).
-void ForEachSelectedRow(sqlite3 *db, HWND list, RowOperation operation, int extra, BOOL confirm);
 
 // Shows the phrase list's context menu at the position of the current message and carries out
 // the chosen delete, move or copy.

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "app/list_rows.h"
+#include "common/list_rows.h"
 #include "app/plugin_api.h"
 #include "app/shell.h"
 #include "resources/resource_ids.h"

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/com_ptr.h"
+#include "common/com_ptr.h"
 #include "exchange/exam_page.h"
 #include "exchange/workbook.h"
 #include "sqlite3.h"

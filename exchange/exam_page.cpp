@@ -4,7 +4,7 @@
 
 #include <shlwapi.h>
 
-#include "app/shell.h"
+#include "common/dialogs.h"
 #include "exchange/export_query.h"
 #include "exchange/output_file.h"
 #include "resources/resource_ids.h"

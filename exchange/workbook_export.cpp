@@ -2,7 +2,7 @@
 // the bytes that MSXML's save writes for the workbook document (measured under Wine).
 #include "exchange/workbook.h"
 
-#include "app/shell.h"
+#include "common/dialogs.h"
 #include "exchange/export_query.h"
 #include "exchange/output_file.h"
 #include "resources/resource_ids.h"

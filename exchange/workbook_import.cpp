@@ -12,8 +12,8 @@
 #include <map>
 #include <vector>
 
-#include "app/com_ptr.h"
-#include "app/shell.h"
+#include "common/com_ptr.h"
+#include "common/dialogs.h"
 #include "resources/resource_ids.h"
 #include "store/phrase_store.h"
 #include "store/statement.h"

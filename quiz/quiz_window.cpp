@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/shell.h"
+#include "common/dialogs.h"
 #include "resources/resource_ids.h"
 #include "speech/pronunciation.h"
 #include "sqlite3.h"

@@ -5,7 +5,7 @@
 #include <shlwapi.h>
 #include <stdio.h>
 
-#include "app/shell.h"
+#include "common/dialogs.h"
 #include "resources/resource_ids.h"
 #include "speech/pronunciation.h"
 #include "speech/speech_settings.h"

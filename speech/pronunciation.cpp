@@ -3,7 +3,7 @@
 
 #include <shlwapi.h>
 
-#include "app/shell.h"
+#include "common/dialogs.h"
 #include "speech/file_names.h"
 #include "speech/playback.h"
 #include "speech/speaker.h"

@@ -3,9 +3,9 @@
 
 #include <sapi.h>
 
-#include "app/com_ptr.h"
-#include "app/settings.h"
-#include "app/shell.h"
+#include "common/com_ptr.h"
+#include "common/dialogs.h"
+#include "common/settings.h"
 #include "resources/resource_ids.h"
 #include "speech/speech_settings.h"
 

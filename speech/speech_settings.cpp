@@ -1,7 +1,7 @@
 // The in-memory speech settings and their loading from the registry.
 #include "speech/speech_settings.h"
 
-#include "app/settings.h"
+#include "common/settings.h"
 
 namespace {
 

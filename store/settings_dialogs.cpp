@@ -5,11 +5,11 @@
 
 #include <commctrl.h>
 
-#include "app/list_rows.h"
-#include "app/phrase_list.h"
-#include "app/shell.h"
+#include "common/dialogs.h"
+#include "common/list_rows.h"
 #include "resources/resource_ids.h"
 #include "store/phrase_store.h"
+#include "store/selected_rows.h"
 #include "store/settings_list.h"
 
 namespace {

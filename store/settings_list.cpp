@@ -3,7 +3,7 @@
 
 #include <commctrl.h>
 
-#include "app/list_rows.h"
+#include "common/list_rows.h"
 #include "sqlite3.h"
 #include "store/statement.h"
 

@@ -12,7 +12,7 @@
 
 #include <vector>
 
-#include "app/settings.h"
+#include "common/settings.h"
 #include "common/temporary_file.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <shlwapi.h>
 
 #include "app/database_files.h"
-#include "app/settings.h"
+#include "common/settings.h"
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"

@@ -5,7 +5,7 @@
 #include <commctrl.h>
 
 #include "app/plugin_api.h"
-#include "app/settings.h"
+#include "common/settings.h"
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"

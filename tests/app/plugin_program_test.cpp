@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
+#include "common/settings.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"
 #include "tests/support/program_process.h"

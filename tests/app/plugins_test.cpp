@@ -9,7 +9,7 @@
 
 #include "app/plugin_api.h"
 #include "app/plugins.h"
-#include "app/settings.h"
+#include "common/settings.h"
 #include "resources/resource_ids.h"
 #include "speech/pronunciation.h"
 #include "sqlite3.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
+#include "common/settings.h"
 #include "tests/support/program_process.h"
 #include "tests/support/temp_folder.h"
 

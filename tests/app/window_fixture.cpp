@@ -7,7 +7,7 @@
 
 #include "app/main_window.h"
 #include "app/phrase_list.h"
-#include "app/settings.h"
+#include "common/settings.h"
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"

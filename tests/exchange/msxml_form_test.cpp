@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/com_ptr.h"
+#include "common/com_ptr.h"
 #include "exchange/export_query.h"
 #include "exchange/workbook.h"
 #include "sqlite3.h"

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/com_ptr.h"
+#include "common/com_ptr.h"
 #include "exchange/output_file.h"
 #include "exchange/workbook.h"
 #include "sqlite3.h"

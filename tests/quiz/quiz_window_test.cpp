@@ -7,7 +7,7 @@
 #include <set>
 
 #include "app/main_window.h"
-#include "app/settings.h"
+#include "common/settings.h"
 #include "app/shell.h"
 #include "quiz/quiz_window.h"
 #include "resources/resource_ids.h"

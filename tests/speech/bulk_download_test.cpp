@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "app/main_window.h"
-#include "app/settings.h"
+#include "common/settings.h"
 #include "app/shell.h"
 #include "resources/resource_ids.h"
 #include "speech/bulk_download.h"

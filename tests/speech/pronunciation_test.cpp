@@ -4,7 +4,7 @@
 
 #include <shlobj.h>
 
-#include "app/settings.h"
+#include "common/settings.h"
 #include "speech/playback.h"
 #include "speech/pronunciation.h"
 #include "speech/sound_workers.h"

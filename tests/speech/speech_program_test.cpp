@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
+#include "common/settings.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"
 #include "tests/speech/speech_test_support.h"

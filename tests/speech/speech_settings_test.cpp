@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "app/main_window.h"
-#include "app/settings.h"
+#include "common/settings.h"
 #include "app/shell.h"
 #include "resources/resource_ids.h"
 #include "speech/pronunciation.h"

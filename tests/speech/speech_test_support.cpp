@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "app/com_ptr.h"
-#include "app/settings.h"
+#include "common/com_ptr.h"
+#include "common/settings.h"
 #include "app/shell.h"
 #include "speech/pronunciation.h"
 #include "speech/sound_workers.h"

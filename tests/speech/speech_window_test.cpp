@@ -5,7 +5,7 @@
 
 #include "app/main_window.h"
 #include "app/plugin_api.h"
-#include "app/settings.h"
+#include "common/settings.h"
 #include "app/shell.h"
 #include "resources/resource_ids.h"
 #include "speech/playback.h"

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
+#include "common/settings.h"
 #include "translate/translate.h"
 
 namespace {

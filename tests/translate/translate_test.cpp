@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/settings.h"
+#include "common/settings.h"
 #include "tests/support/registry_sandbox.h"
 #include "tests/support/temp_folder.h"
 #include "translate/http_client.h"

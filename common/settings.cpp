@@ -1,5 +1,5 @@
 // Reading and writing the program's registry values.
-#include "app/settings.h"
+#include "common/settings.h"
 
 const wchar_t kSettingsKey[] = L"Software\\OKU\\Lingotrove";
 const wchar_t kLastDatabaseValue[] = L"LastDB";

@@ -1,5 +1,5 @@
 // List view row helpers.
-#include "app/list_rows.h"
+#include "common/list_rows.h"
 
 #include <commctrl.h>
 

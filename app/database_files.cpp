@@ -4,8 +4,8 @@
 #include <shlwapi.h>
 
 #include "app/phrase_list.h"
-#include "common/settings.h"
 #include "app/shell.h"
+#include "common/settings.h"
 #include "resources/resource_ids.h"
 #include "speech/bulk_download.h"
 #include "sqlite3.h"

@@ -9,8 +9,8 @@
 
 #include <vector>
 
-#include "common/list_rows.h"
 #include "app/shell.h"
+#include "common/list_rows.h"
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
 #include "store/statement.h"

@@ -3,8 +3,8 @@
 
 #include <commctrl.h>
 
-#include "common/list_rows.h"
 #include "app/shell.h"
+#include "common/list_rows.h"
 #include "resources/resource_ids.h"
 #include "store/phrase_store.h"
 #include "store/statement.h"

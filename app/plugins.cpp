@@ -6,9 +6,9 @@
 
 #include <vector>
 
-#include "common/list_rows.h"
 #include "app/plugin_api.h"
 #include "app/shell.h"
+#include "common/list_rows.h"
 #include "resources/resource_ids.h"
 #include "store/phrase_store.h"
 

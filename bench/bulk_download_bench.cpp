@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/shell.h"
+#include "bench/clock.h"
 #include "resources/resource_ids.h"
 #include "speech/bulk_download.h"
 #include "speech/pronunciation.h"
@@ -15,14 +16,6 @@
 #include "store/statement.h"
 
 namespace {
-
-double Now()
-{
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return double(counter.QuadPart) / double(frequency.QuadPart);
-}
 
 constexpr int kPhrases = 100000;
 constexpr int kDistinct = 1000;

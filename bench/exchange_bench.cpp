@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "bench/clock.h"
 #include "common/com_ptr.h"
 #include "exchange/exam_page.h"
 #include "exchange/workbook.h"
@@ -14,14 +15,6 @@
 #include "store/statement.h"
 
 namespace {
-
-double Now()
-{
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return double(counter.QuadPart) / double(frequency.QuadPart);
-}
 
 // Private bytes committed now and at the most, in MiB.
 void Memory(double *now, double *peak)

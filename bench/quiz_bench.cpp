@@ -7,23 +7,12 @@
 #include <string>
 
 #include "app/shell.h"
+#include "bench/clock.h"
 #include "quiz/quiz_window.h"
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"
 #include "store/statement.h"
-
-namespace {
-
-double Now()
-{
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return double(counter.QuadPart) / double(frequency.QuadPart);
-}
-
-}  // namespace
 
 int wmain()
 {

@@ -7,23 +7,12 @@
 #include "sqlite3.h"
 #include "store/phrase_store.h"
 #include "tests/app/window_fixture.h"
+#include "tests/support/keys.h"
 
 namespace {
 
 typedef std::vector<std::wstring> Texts;
 
-// Holds Ctrl down for the test thread while it lives.
-struct CtrlDown {
-    CtrlDown() { Set(0x80); }
-    ~CtrlDown() { Set(0); }
-    static void Set(BYTE state)
-    {
-        BYTE keys[256];
-        GetKeyboardState(keys);
-        keys[VK_CONTROL] = state;
-        SetKeyboardState(keys);
-    }
-};
 
 class ExportCommandsTest : public MainWindowTest {
 protected:
@@ -70,7 +59,7 @@ TEST_F(ExportCommandsTest, WorkbookOfEverythingAndOfTheCurrentCategory)
     EXPECT_LT(written.find(">bread<"), written.find(">pan<"));
 
     {
-        CtrlDown ctrl;
+        KeyDown ctrl;
         CommandChoosing(IDM_EXPORT_WORKBOOK, folder.File(L"reversed.xml"));
     }
     written = ReadFileBytes(folder.File(L"reversed.xml"));
@@ -128,7 +117,7 @@ TEST_F(ExportCommandsTest, ExamPagesOfTheCategoryOfAllAndOnePerCategory)
     EXPECT_NE(food.find("\"-Food\"\r\n,\"bread\",\"pan\"\r\n,\"water\",\"agua\"\r\n];"), std::string::npos);
 
     {
-        CtrlDown ctrl;
+        KeyDown ctrl;
         CommandChoosing(IDM_EXAM_ALL, folder.File(L"all.htm"));
     }
     std::string all = ReadFileBytes(folder.File(L"all.htm"));

@@ -7,8 +7,8 @@
 #include <set>
 
 #include "app/main_window.h"
-#include "common/settings.h"
 #include "app/shell.h"
+#include "common/settings.h"
 #include "quiz/quiz_window.h"
 #include "resources/resource_ids.h"
 #include "speech/sound_workers.h"

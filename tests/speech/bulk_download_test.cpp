@@ -7,13 +7,14 @@
 #include <algorithm>
 
 #include "app/main_window.h"
-#include "common/settings.h"
 #include "app/shell.h"
+#include "common/settings.h"
 #include "resources/resource_ids.h"
 #include "speech/bulk_download.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"
 #include "store/statement.h"
+#include "tests/support/keys.h"
 
 namespace {
 
@@ -34,18 +35,6 @@ void RecordPause(HANDLE, DWORD milliseconds)
     }
 }
 
-// Holds Ctrl down for the test thread while it lives.
-struct CtrlDown {
-    CtrlDown() { Set(0x80); }
-    ~CtrlDown() { Set(0); }
-    static void Set(BYTE state)
-    {
-        BYTE keys[256];
-        GetKeyboardState(keys);
-        keys[VK_CONTROL] = state;
-        SetKeyboardState(keys);
-    }
-};
 
 class BulkDownloadTest : public SpeechTest {
 protected:
@@ -135,7 +124,7 @@ TEST_F(BulkDownloadTest, CtrlFetchesTheSourcesInTheirLanguages)
 {
     Seed();
     {
-        CtrlDown ctrl;
+        KeyDown ctrl;
         DownloadAllPronunciations(nullptr, db);
     }
     EXPECT_EQ(SortedRequests(), (std::vector<std::string>{

@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/speech/speech_test_support.h"
 #include "common/settings.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"
-#include "tests/speech/speech_test_support.h"
 #include "tests/support/program_process.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <algorithm>
 
 #include "app/main_window.h"
-#include "common/settings.h"
 #include "app/shell.h"
+#include "common/settings.h"
 #include "resources/resource_ids.h"
 #include "speech/pronunciation.h"
 #include "speech/sound_workers.h"

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
+#include "app/shell.h"
 #include "common/com_ptr.h"
 #include "common/settings.h"
-#include "app/shell.h"
 #include "speech/pronunciation.h"
 #include "speech/sound_workers.h"
 #include "speech/speech_settings.h"

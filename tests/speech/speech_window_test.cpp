@@ -5,8 +5,8 @@
 
 #include "app/main_window.h"
 #include "app/plugin_api.h"
-#include "common/settings.h"
 #include "app/shell.h"
+#include "common/settings.h"
 #include "resources/resource_ids.h"
 #include "speech/playback.h"
 #include "speech/sound_workers.h"

@@ -7,8 +7,8 @@
 
 #include "app/database_files.h"
 #include "app/shell.h"
-#include "resources/resource_ids.h"
 #include "quiz/quiz_window.h"
+#include "resources/resource_ids.h"
 #include "speech/bulk_download.h"
 #include "speech/speech_dialog.h"
 #include "sqlite3.h"

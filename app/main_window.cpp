@@ -296,8 +296,15 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         OnCommand(window, shell, LOWORD(wParam), HIWORD(wParam));
         break;
     case WM_NOTIFY:
-        if (wParam == IDC_PHRASE_LIST)
-            OnPhraseListNotify(window, shell, reinterpret_cast<NMHDR *>(lParam));
+        if (wParam != IDC_PHRASE_LIST)
+            break;
+        // Emptying the list needs no word per row: with thousands of rows those notes alone
+        // take seconds.
+        if (reinterpret_cast<NMHDR *>(lParam)->code == LVN_DELETEALLITEMS) {
+            SetWindowLongPtrW(window, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        }
+        OnPhraseListNotify(window, shell, reinterpret_cast<NMHDR *>(lParam));
         break;
     case WM_PLUGIN_SPEAK:
     case WM_PLUGIN_TRANSLATE:

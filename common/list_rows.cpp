@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 void PrepareListColumns(HWND list, int columns)
 {
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
@@ -64,4 +66,58 @@ void GetRowText(HWND list, int row, int column, wchar_t *text, int units)
     item.pszText = text;
     item.cchTextMax = units;
     SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+}
+
+// A sort key that orders texts as lstrcmpW does (the thread's locale, no flags): compared as
+// bytes, keys give the same order without a call into the system per comparison.
+static std::string SortKey(const std::wstring &text)
+{
+    LCID locale = GetThreadLocale();
+    int size = LCMapStringW(locale, LCMAP_SORTKEY, text.c_str(), static_cast<int>(text.size()) + 1, nullptr, 0);
+    std::string key(size > 0 ? size : 0, '\0');
+    if (size > 0)
+        LCMapStringW(locale, LCMAP_SORTKEY, text.c_str(), static_cast<int>(text.size()) + 1,
+                     reinterpret_cast<LPWSTR>(&key[0]), size);
+    return key;
+}
+
+void AppendRows(HWND list, std::vector<PendingRow> &rows)
+{
+    LONG_PTR style = GetWindowLongPtrW(list, GWL_STYLE);
+    bool sorted = (style & LVS_SORTASCENDING) != 0;
+    if (sorted) {
+        std::vector<std::pair<std::string, size_t>> keys;
+        keys.reserve(rows.size());
+        for (size_t i = 0; i < rows.size(); i++)
+            keys.push_back({SortKey(rows[i].first), i});
+        // Equal texts: the later row first, as the list's own insertion puts it.
+        std::sort(keys.begin(), keys.end(), [](const std::pair<std::string, size_t> &a,
+                                              const std::pair<std::string, size_t> &b) {
+            int order = a.first.compare(b.first);
+            return order != 0 ? order < 0 : a.second > b.second;
+        });
+        std::vector<PendingRow> ordered;
+        ordered.reserve(rows.size());
+        for (const auto &key : keys)
+            ordered.push_back(std::move(rows[key.second]));
+        rows.swap(ordered);
+        SetWindowLongPtrW(list, GWL_STYLE, style & ~static_cast<LONG_PTR>(LVS_SORTASCENDING));
+    }
+    SendMessageW(list, LVM_SETITEMCOUNT, rows.size(), 0);
+    int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (const PendingRow &row : rows) {
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = count;
+        item.pszText = const_cast<wchar_t *>(row.first.c_str());
+        item.lParam = row.id;
+        int index = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+        if (index >= 0) {
+            count++;
+            if (row.hasSecond)
+                SetRowTexts(list, index, nullptr, row.second.c_str());
+        }
+    }
+    if (sorted)
+        SetWindowLongPtrW(list, GWL_STYLE, style);
 }

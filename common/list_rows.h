@@ -3,12 +3,29 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 // Grid lines, full-row select, and left-aligned columns without captions sharing the client
 // width less a vertical scroll bar.
 void PrepareListColumns(HWND list, int columns);
 
 // Appends a row (the list's sort decides where it lands); second may be null. Returns its index.
 int AppendRow(HWND list, LPARAM id, const wchar_t *first, const wchar_t *second);
+
+// The texts and id of one row to come.
+struct PendingRow {
+    LPARAM id;
+    std::wstring first;
+    std::wstring second;
+    bool hasSecond;
+};
+
+// Adds rows to an empty list at once. A sorted list (LVS_SORTASCENDING) gets them in exactly the
+// order it gives rows added one by one with AppendRow: by lstrcmpW on the first column, a row
+// equal to earlier ones going before them. Rows added later still take their sorted place.
+// Adding one by one costs a search and a move per row, which grows with the square of the rows.
+void AppendRows(HWND list, std::vector<PendingRow> &rows);
 
 // The first selected row, or -1.
 int FirstSelectedRow(HWND list);

@@ -13,10 +13,12 @@ void FillSettingsList(HWND list, sqlite3 *db, const wchar_t *sql, int columns)
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
     sqlite3_stmt *statement = nullptr;
     if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK) {
+        std::vector<PendingRow> rows;
         while (sqlite3_step(statement) == SQLITE_ROW)
-            AppendRow(list, sqlite3_column_int(statement, 0), ColumnText(statement, 1),
-                      columns > 1 ? ColumnText(statement, 2) : nullptr);
+            rows.push_back({sqlite3_column_int(statement, 0), ColumnText(statement, 1),
+                            columns > 1 ? ColumnText(statement, 2) : L"", columns > 1});
         sqlite3_finalize(statement);
+        AppendRows(list, rows);
     }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);

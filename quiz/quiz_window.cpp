@@ -22,6 +22,9 @@ constexpr const wchar_t *kClasses[QuizControlCount] = {L"Static", L"Edit", L"But
 // 13,000 rows harms nothing.
 constexpr int kFirstRows = 500;
 constexpr int kLaterIds = 3000;
+// Rows kept made at most, and how far from the view a row must be to be let go.
+constexpr int kMostMadeRows = 24;
+constexpr int kKeptAround = 4;
 
 QuizState *StateOf(HWND dialog)
 {
@@ -77,6 +80,62 @@ void MakeRow(HWND dialog, QuizState *state, int r)
     }
     SendMessageW(row.controls[QuizLabel], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(row.asked.c_str()));
     SendMessageW(row.controls[QuizAnswer], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(row.expected.c_str()));
+    table->made++;
+
+    // A row made again shows what it showed when it was let go.
+    if (row.done || row.peeked) {
+        ShowWindow(row.controls[QuizAnswerBox], SW_HIDE);
+        ShowWindow(row.controls[QuizAnswer], SW_SHOWNOACTIVATE);
+    }
+    if (row.done)
+        ShowWindow(row.controls[QuizShow], SW_HIDE);
+    if (!row.typed.empty()) {
+        table->restoring = true;
+        SetWindowTextW(row.controls[QuizAnswerBox], row.typed.c_str());
+        table->restoring = false;
+    }
+}
+
+// Lets go of the controls of a row, keeping what the user did with it.
+void ReleaseRow(QuizRows *table, int r)
+{
+    QuizRow &row = table->rows[r];
+    HWND box = row.controls[QuizAnswerBox];
+    if (box) {
+        int length = GetWindowTextLengthW(box);
+        std::wstring typed(length + 1, L'\0');
+        GetWindowTextW(box, &typed[0], length + 1);
+        typed.resize(length);
+        row.typed = typed;
+        row.peeked = !row.done && !HasStyle(box, WS_VISIBLE);
+    }
+    for (HWND &control : row.controls) {
+        if (control)
+            DestroyWindow(control);
+        control = nullptr;
+    }
+    row.made = false;
+    table->made--;
+}
+
+// Once many rows are made, lets go of those far from rows first..last, except the row that has
+// the keyboard focus.
+void ReleaseFarRows(QuizState *state, int first, int last)
+{
+    QuizRows *table = state->table;
+    if (table->made <= kMostMadeRows)
+        return;
+    HWND focus = GetFocus();
+    for (int r = 0; r < state->rows; r++) {
+        QuizRow &row = table->rows[r];
+        if (!row.made || (r >= first - kKeptAround && r <= last + kKeptAround))
+            continue;
+        bool focused = false;
+        for (HWND control : row.controls)
+            focused = focused || (control && control == focus);
+        if (!focused)
+            ReleaseRow(table, r);
+    }
 }
 
 // Makes the rows that are in view, and one more on either side so that the keyboard can move
@@ -96,6 +155,7 @@ void MakeRowsInView(HWND dialog, QuizState *state)
         last = state->rows - 1;
     for (int r = first; r <= last; r++)
         MakeRow(dialog, state, r);
+    ReleaseFarRows(state, first, last);
 }
 
 // Moves the content by dy pixels and makes the rows that come into view.
@@ -194,7 +254,7 @@ void FocusNextOpenRow(HWND dialog, QuizState *state, int r)
 void CheckAnswer(HWND dialog, QuizState *state, int r)
 {
     QuizRow &row = state->table->rows[r];
-    if (row.done)
+    if (row.done || state->table->restoring)
         return;
     wchar_t typed[128] = {};
     wchar_t expected[128] = {};

@@ -2,8 +2,9 @@
 // phrase in random order, with typed answers, a running clock in the title and spoken answers.
 // Main thread only; the main window runs it modally with a QuizState as creation parameter.
 //
-// Rows are made as they come into view: a category of thousands of phrases opens at once, and
-// only the rows the user reaches cost windows. Row r's controls keep the IDs 10 + r (asked text),
+// Rows are made as they come into view and let go again (their state kept) once far from it: a
+// category of thousands of phrases opens at once, and the windows in use stay a few hundred rows'
+// worth, well within what Windows allows a process. Row r's controls keep the IDs 10 + r (asked text),
 // 510 + r (answer box), 1010 + r (Show), 1510 + r (Speak) and 2010 + r (expected answer) for the
 // first 500 rows; later rows take five IDs each from 3000 on (QuizControlId).
 #pragma once
@@ -29,9 +30,11 @@ enum QuizControl { QuizLabel, QuizAnswerBox, QuizShow, QuizSpeak, QuizAnswer, Qu
 struct QuizRow {
     std::wstring asked, expected;
     int targetLanguage;             // TLANGUAGEID of the phrase
-    HWND controls[QuizControlCount];// null until the row has come into view
+    HWND controls[QuizControlCount];// null while the row is out of view
     bool made;                      // the controls have been created (one may have failed)
     bool done;                      // answered correctly
+    bool peeked;                    // the answer was shown with Show (kept while the row is away)
+    std::wstring typed;             // the answer box's text (kept while the row is away)
 };
 
 // The rows of an open quiz window and what they are made from. Owned by the window.
@@ -40,6 +43,8 @@ struct QuizRows {
     std::vector<QuizRow> rows;
     std::wstring baseTitle;
     int firstTop;                   // the first row's top in content coordinates
+    int made;                       // rows whose controls exist
+    bool restoring;                 // a row's typed text is being put back, not typed
 };
 
 struct QuizState {

@@ -386,6 +386,64 @@ TEST_P(LargeQuizTest, TheLastRowCanBeAnswered)
 
 INSTANTIATE_TEST_SUITE_P(Rows, LargeQuizTest, testing::Values(501, 1200));
 
+BOOL CALLBACK CountWindow(HWND, LPARAM counter)
+{
+    ++*reinterpret_cast<int *>(counter);
+    return TRUE;
+}
+
+int ChildWindows(HWND dialog)
+{
+    int count = 0;
+    EnumChildWindows(dialog, CountWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// Scrolling through a long quiz lets go of rows far from the view, so the windows in use stay
+// bounded; a row that comes back shows what the user left in it.
+TEST_F(QuizTest, RowsFarFromTheViewAreLetGoAndComeBackAsTheyWere)
+{
+    std::vector<std::wstring> texts;
+    std::vector<Pair> pairs;
+    for (int i = 0; i < 1200; i++)
+        texts.push_back(L"q" + std::to_wstring(i));
+    for (const std::wstring &text : texts)
+        pairs.push_back({text.c_str(), text.c_str()});
+    Open(Category(L"Long", pairs));
+    Type(0, L"par");                                   // typed, not finished
+    Click(Control(1, QuizShow));                       // peeked
+    Type(2, Text(Control(2, QuizAnswer)));             // answered
+    ASSERT_EQ(state.correct, 1);
+    ASSERT_EQ(GetFocus(), Control(3, QuizAnswerBox));
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(4, QuizAnswerBox)), TRUE);
+
+    int most = 0;
+    for (int step = 0; step < 10; step++) {
+        SendMessageW(dialog, WM_VSCROLL, SB_PAGEDOWN, 0);
+        most = std::max(most, ChildWindows(dialog));
+    }
+    SendMessageW(dialog, WM_VSCROLL, SB_BOTTOM, 0);
+    most = std::max(most, ChildWindows(dialog));
+    EXPECT_LE(most, 5 * 60) << "windows stay bounded";
+    EXPECT_FALSE(state.table->rows[0].made) << "the first rows were let go";
+    EXPECT_TRUE(state.table->rows[4].made) << "the row with the focus stays";
+
+    SendMessageW(dialog, WM_VSCROLL, SB_TOP, 0);
+    EXPECT_EQ(Text(Control(0, QuizAnswerBox)), L"par");
+    EXPECT_TRUE(Visible(Control(0, QuizAnswerBox)));
+    EXPECT_FALSE(Visible(Control(1, QuizAnswerBox)));
+    EXPECT_TRUE(Visible(Control(1, QuizAnswer)));
+    EXPECT_TRUE(Visible(Control(1, QuizShow)));
+    EXPECT_FALSE(Visible(Control(2, QuizAnswerBox)));
+    EXPECT_FALSE(Visible(Control(2, QuizShow)));
+    EXPECT_EQ(state.correct, 1) << "nothing counted twice";
+    SetWindowTextW(Control(0, QuizAnswerBox), L"");
+    std::wstring expected = Text(Control(0, QuizAnswer));
+    Type(0, expected);
+    EXPECT_EQ(Text(Control(0, QuizAnswerBox)), expected);
+    EXPECT_EQ(state.correct, 2) << "a row that came back can be answered";
+}
+
 // Commands 107 and 113 of the main window run the quiz on the selected category.
 TEST_F(QuizTest, TheMainWindowOpensTheQuizOnTheSelectedCategory)
 {

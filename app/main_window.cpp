@@ -67,6 +67,9 @@ static BOOL OnInitDialog(HWND window, ShellState *shell)
         ReportNotAStore(window, path);
         wcscpy(path, fallback);
         shell->db = OpenPhraseStore(path, false);
+        // Said once: the next start opens Default.db without the message.
+        if (shell->db)
+            WriteSettingText(kLastDatabaseValue, path);
     }
     SetMainWindowTitle(window, path);
     if (!shell->db) {

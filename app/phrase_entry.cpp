@@ -6,6 +6,7 @@
 #include "app/shell.h"
 #include "common/list_rows.h"
 #include "resources/resource_ids.h"
+#include "sqlite3.h"
 #include "store/phrase_store.h"
 #include "store/statement.h"
 #include "translate/translate.h"
@@ -101,8 +102,10 @@ bool UpdateSelectedPhrase(HWND window, sqlite3 *db)
     if (phrase[0] == 0 || translation[0] == 0)
         return true;
 
+    // A pair deleted meanwhile (by another program) is not stored either.
     if (!UpdatePhrase(db, static_cast<int>(RowId(list, row)), ComboId(window, IDC_SOURCE_LANGUAGE),
-                      ComboId(window, IDC_TARGET_LANGUAGE), phrase, translation)) {
+                      ComboId(window, IDC_TARGET_LANGUAGE), phrase, translation) ||
+        sqlite3_changes(db) == 0) {
         ReportNotStored(window);
         return false;
     }

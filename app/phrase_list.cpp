@@ -69,8 +69,8 @@ void FillPhraseList(HWND window, sqlite3 *db)
     // With no category selected, the pairs that belong to no existing category: typed before any
     // category existed, or left by another program. Here they can be seen, moved and copied.
     if (SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETCURSEL, 0, 0) == CB_ERR)
-        wcscpy(sql, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID NOT IN (SELECT ID FROM CATEGORY) "
-                    L"ORDER BY SOURCE");
+        wcscpy(sql, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID IS NULL OR "
+                    L"CATEGORYID NOT IN (SELECT ID FROM CATEGORY) ORDER BY SOURCE");
     else if (!FormatStatement(sql, 128, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID=%d ORDER BY SOURCE",
                               category))
         return;

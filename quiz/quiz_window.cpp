@@ -128,7 +128,8 @@ void ReleaseFarRows(QuizState *state, int first, int last)
     HWND focus = GetFocus();
     for (int r = 0; r < state->rows; r++) {
         QuizRow &row = table->rows[r];
-        if (!row.made || (r >= first - kKeptAround && r <= last + kKeptAround))
+        // The row whose answer is being checked is inside its own notification: it stays.
+        if (!row.made || (r >= first - kKeptAround && r <= last + kKeptAround) || r == table->checking)
             continue;
         bool focused = false;
         for (HWND control : row.controls)
@@ -241,7 +242,9 @@ void FocusNextOpenRow(HWND dialog, QuizState *state, int r)
     for (int step = 1; step < state->rows; step++) {
         int next = (r + step) % state->rows;
         const QuizRow &row = state->table->rows[next];
-        if (row.done || (row.made && (!row.controls[QuizAnswerBox] || !HasStyle(row.controls[QuizAnswerBox], WS_VISIBLE))))
+        bool open = row.made ? row.controls[QuizAnswerBox] && HasStyle(row.controls[QuizAnswerBox], WS_VISIBLE)
+                             : !row.peeked;
+        if (row.done || !open)
             continue;
         HWND box = QuizRowControl(dialog, next, QuizAnswerBox);
         if (!box)
@@ -262,7 +265,9 @@ void CheckAnswer(HWND dialog, QuizState *state, int r)
     GetWindowTextW(row.controls[QuizAnswer], expected, 128);
     if (lstrcmpiW(typed, expected) != 0)
         return;
+    state->table->checking = r;
     FocusNextOpenRow(dialog, state, r);
+    state->table->checking = -1;
     ToggleAnswer(dialog, r);
     ShowWindow(row.controls[QuizShow], SW_HIDE);
     row.done = true;
@@ -371,6 +376,7 @@ void BuildQuizRows(HWND dialog, QuizState *state)
     state->rowPitch = 1;
     delete state->table;
     state->table = new QuizRows();
+    state->table->checking = -1;
     for (int k = 0; k < QuizControlCount; k++)
         CaptureTemplateControl(dialog, kBases[k], &state->table->templates[k]);
     state->table->firstTop = state->table->templates[QuizLabel].y;

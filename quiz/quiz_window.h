@@ -45,6 +45,7 @@ struct QuizRows {
     int firstTop;                   // the first row's top in content coordinates
     int made;                       // rows whose controls exist
     bool restoring;                 // a row's typed text is being put back, not typed
+    int checking;                   // the row whose answer is being checked, or -1
 };
 
 struct QuizState {

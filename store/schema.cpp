@@ -39,9 +39,18 @@ sqlite3 *OpenPhraseStore(const wchar_t *path, bool createNew)
 
 bool IsPhraseStore(sqlite3 *db)
 {
-    wchar_t count[16] = {};
-    return QueryFirstText(db, L"SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND "
-                              L"upper(name) IN ('CATEGORY','LANGUAGE','PHRASE')",
-                          count, 16) &&
-           wcscmp(count, L"3") == 0;
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(db, L"SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND "
+                                 L"upper(name) IN ('CATEGORY','LANGUAGE','PHRASE')",
+                             -1, &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        // A store another program holds locked cannot be read now; it is not refused for that.
+        int error = sqlite3_errcode(db);
+        return error == SQLITE_BUSY || error == SQLITE_LOCKED;
+    }
+    int step = sqlite3_step(statement);
+    bool store = step == SQLITE_ROW ? sqlite3_column_int(statement, 0) == 3
+                                    : step == SQLITE_BUSY || step == SQLITE_LOCKED;
+    sqlite3_finalize(statement);
+    return store;
 }

@@ -24,6 +24,8 @@ constexpr int kSendTimeoutMs = 5000;
 constexpr int kReceiveTimeoutMs = 8000;
 // A service that trickles its answer is given up after this long in all.
 constexpr DWORD kWholeRequestMs = 15000;
+// How long a failed proxy detection is trusted before it is tried again.
+constexpr DWORD kProxyRetryMs = 5 * 60 * 1000;
 
 // Owns a WinHTTP handle.
 struct InternetHandle {
@@ -58,7 +60,12 @@ HINTERNET OpenSession(const std::wstring &url)
 {
     ProxyStrings proxy;
     if (WinHttpGetIEProxyConfigForCurrentUser(&proxy.user)) {
-        if (proxy.user.fAutoDetect || proxy.user.lpszAutoConfigUrl) {
+        // Detection that found nothing is not tried again for a while: without a configuration
+        // server it costs seconds at every request.
+        static volatile LONG failedAt = 0;
+        static volatile LONG hasFailed = 0;
+        bool recentlyFailed = hasFailed && GetTickCount() - static_cast<DWORD>(failedAt) < kProxyRetryMs;
+        if ((proxy.user.fAutoDetect || proxy.user.lpszAutoConfigUrl) && !recentlyFailed) {
             InternetHandle finder(WinHttpOpen(kAgent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
                                               WINHTTP_NO_PROXY_BYPASS, 0));
             WINHTTP_AUTOPROXY_OPTIONS automatic = {};
@@ -69,11 +76,21 @@ HINTERNET OpenSession(const std::wstring &url)
                 automatic.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT;
                 automatic.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
             }
-            automatic.fAutoLogonIfChallenged = TRUE;
-            if (finder.handle && WinHttpGetProxyForUrl(finder.handle, url.c_str(), &automatic, &proxy.found) &&
-                proxy.found.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY && proxy.found.lpszProxy)
-                return WinHttpOpen(kAgent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy.found.lpszProxy,
-                                   proxy.found.lpszProxyBypass ? proxy.found.lpszProxyBypass : WINHTTP_NO_PROXY_BYPASS, 0);
+            if (finder.handle) {
+                WinHttpSetTimeouts(finder.handle, kResolveTimeoutMs, kConnectTimeoutMs, kSendTimeoutMs,
+                                   kReceiveTimeoutMs);
+                if (WinHttpGetProxyForUrl(finder.handle, url.c_str(), &automatic, &proxy.found)) {
+                    if (proxy.found.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY && proxy.found.lpszProxy)
+                        return WinHttpOpen(kAgent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy.found.lpszProxy,
+                                           proxy.found.lpszProxyBypass ? proxy.found.lpszProxyBypass
+                                                                       : WINHTTP_NO_PROXY_BYPASS, 0);
+                    // The script or detection said to go direct.
+                    return WinHttpOpen(kAgent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                                       WINHTTP_NO_PROXY_BYPASS, 0);
+                }
+            }
+            InterlockedExchange(&failedAt, static_cast<LONG>(GetTickCount()));
+            InterlockedExchange(&hasFailed, 1);
         }
         if (proxy.user.lpszProxy && proxy.user.lpszProxy[0] != 0)
             return WinHttpOpen(kAgent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy.user.lpszProxy,

@@ -185,8 +185,17 @@ TEST_F(PhraseEntryTest, APairTheStoreRefusesIsNeitherListedNorLost)
     EXPECT_EQ(ListRows()[0].source, L"hello") << "the row stays as stored";
     EXPECT_EQ(Field(IDC_PHRASE), L"hello there");
     sqlite3_exec(locker, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(locker);
     EXPECT_EQ(Stored(), (::Rows{{std::to_wstring(travel), L"1", L"2", L"hello", L"hola"}}));
+
+    // A pair deleted by another program meanwhile is not shown as updated either.
+    sqlite3_exec(locker, "DELETE FROM PHRASE", nullptr, nullptr, nullptr);
+    sqlite3_close(locker);
+    {
+        MessageBoxAnswerer ok(IDOK);
+        Command(IDC_UPDATE);
+        EXPECT_EQ(ok.seen().size(), 1u);
+    }
+    EXPECT_EQ(ListRows()[0].source, L"hello");
 }
 
 TEST_F(PhraseEntryTest, LanguagesAreSelectedByTheirFirstMatchingDescription)

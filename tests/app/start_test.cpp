@@ -112,6 +112,9 @@ TEST_F(MainWindowTest, LastDatabaseThatIsNoPhraseStoreOpensDefaultInstead)
         ASSERT_NE(shell.db, nullptr);
         EXPECT_EQ(Title(), L"Default - Lingotrove");
         EXPECT_EQ(QueryRows(shell.db, L"SELECT CODE FROM LANGUAGE ORDER BY ID"), (::Rows{{L"en"}, {L"es"}}));
+        wchar_t last[MAX_PATH];
+        ReadSettingText(kLastDatabaseValue, last, MAX_PATH);
+        EXPECT_EQ(std::wstring(last), DefaultDatabase()) << "the next start goes there without the message";
         DestroyWindow(window);
         window = nullptr;
         sqlite3_close(shell.db);

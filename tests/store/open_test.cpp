@@ -96,6 +96,22 @@ TEST(OpenPhraseStore, FilesThatAreNoPhraseStoreAreRefused)
     }
 }
 
+// A store another connection holds locked cannot be read at the moment, but is no stranger.
+TEST(OpenPhraseStore, ALockedStoreIsNotRefused)
+{
+    TempFolder folder;
+    std::wstring path = folder.File(L"Busy.db");
+    sqlite3_close(OpenPhraseStore(path.c_str(), true));
+    sqlite3 *locker = nullptr;
+    ASSERT_EQ(sqlite3_open16(path.c_str(), &locker), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(locker, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3 *db = OpenPhraseStore(path.c_str(), false);
+    EXPECT_NE(db, nullptr);
+    sqlite3_close(db);
+    sqlite3_exec(locker, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(locker);
+}
+
 TEST(OpenPhraseStore, FileInAMissingFolderCannotBeOpened)
 {
     TempFolder folder;

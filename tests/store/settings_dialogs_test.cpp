@@ -96,6 +96,13 @@ TEST_F(SettingsDialogTest, AnIncompleteAddStoresNothingButEmptiesAndFocusesTheFi
     EXPECT_EQ(Categories().size(), 3u);
     EXPECT_EQ(ListTexts(List()).size(), 3u);
     EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_SETTINGS_FIRST));
+    // A complete add empties the field for the next one too.
+    SetDlgItemTextW(dialog, IDC_SETTINGS_FIRST, L"Birds");
+    SetFocus(GetDlgItem(dialog, IDC_SETTINGS_UPDATE));
+    SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_ADD, 0);
+    EXPECT_EQ(Categories().size(), 4u);
+    EXPECT_EQ(Field(IDC_SETTINGS_FIRST), L"");
+    EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_SETTINGS_FIRST));
     DestroyWindow(dialog);
 
     // A language needs both its code and its description: with only the code typed, nothing is

@@ -1,5 +1,5 @@
 // Spreadsheet workbooks (XML Spreadsheet 2003, UTF-8): exporting phrase pairs and importing them.
-// Main thread; COM must be initialised for the import. Nothing is reported to the user.
+// Main thread. Nothing is reported to the user.
 #pragma once
 
 #include <windows.h>
@@ -22,8 +22,8 @@ void ImportWorkbook(HWND owner, sqlite3 *db);
 // Where an import's time goes, in seconds.
 struct ImportTimings {
     double read;    // the file's bytes
-    double parse;   // MSXML's load
-    double walk;    // rows and cells out of the tree
+    double parse;   // expat's parse, rows and cells collected as it goes
+    double walk;    // nothing any more: the rows come out of the parse
     double store;   // the inserts and their transaction
 };
 

@@ -241,8 +241,10 @@ TEST_F(ImportTest, OnlyFiveCellRowsOfWorksheetTablesAreRead)
         "<Cell><Data>en</Data></Cell><Cell><Data>es</Data></Cell></Row>\r\n </Worksheet>\r\n"
         " <Worksheet><Table>" + Row5("Zwei", "two", "dos", "en", "xx") + "</Table></Worksheet>\r\n"
         "</ss:Workbook>\r\n";
-    EXPECT_EQ(Import(file), 5);
+    // A Row with a prefix of the spreadsheet namespace is read like an unprefixed one.
+    EXPECT_EQ(Import(file), 6);
     EXPECT_EQ(Stored(), (::Rows{{L"1", L"1", L"2", L"one", L"uno"},
+                                {L"1", L"1", L"2", L"prefixed", L"x"},
                                 {L"1", L"1", L"2", L"abcd", L"  spaced  "},
                                 {L"1", L"1", L"2", L"", L""},
                                 {L"1", L"1", L"2", L"   ", L"it's <&>"},
@@ -266,6 +268,61 @@ TEST_F(ImportTest, Utf16FilesAreRead)
                         L"<Cell><Data>en</Data></Cell><Cell><Data>zh</Data></Cell></Row></Table></Worksheet></Workbook>";
     EXPECT_EQ(Import(std::string(reinterpret_cast<const char *>(text.data()), text.size() * 2)), 1);
     EXPECT_EQ(Stored(), (::Rows{{L"1", L"1", L"3", L"train", L"\u706B\u8ECA"}}));
+}
+
+// LibreOffice writes every element of its "Microsoft Excel 2003 XML" files with the ss: prefix.
+TEST_F(ImportTest, PrefixedElementsOfTheSpreadsheetNamespaceAreRead)
+{
+    auto cell = [](const char *text) { return std::string("<ss:Cell><ss:Data ss:Type=\"String\">") + text + "</ss:Data></ss:Cell>"; };
+    std::string file =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<ss:Workbook xmlns:ss=\"urn:schemas-microsoft-com:office:spreadsheet\" xmlns:o=\"urn:other\">"
+        "<ss:Worksheet ss:Name=\"Sheet1\"><ss:Table>"
+        "<ss:Row>" + cell("Saludos") + cell("hello") + cell("hola") + cell("en") + cell("es") + "</ss:Row>"
+        "<o:Row>" + cell("Saludos") + cell("other") + cell("namespace") + cell("en") + cell("es") + "</o:Row>"
+        "</ss:Table></ss:Worksheet></ss:Workbook>\n";
+    EXPECT_EQ(Import(file), 1);
+    EXPECT_EQ(Stored(), (::Rows{{L"1", L"1", L"2", L"hello", L"hola"}}));
+}
+
+// Single-byte encodings a file may declare, through the system's code pages.
+TEST_F(ImportTest, DeclaredSingleByteEncodingsAreRead)
+{
+    const std::pair<const char *, std::string> files[] = {
+        {"windows-1252", "\x80 caf\xE9"},                 // euro sign, e acute
+        {"ISO-8859-1", "caf\xE9"},
+        {"windows-1251", "\xE4\xE0"},                     // Cyrillic de, a
+    };
+    for (const auto &file : files) {
+        SCOPED_TRACE(file.first);
+        std::string text = std::string("<?xml version=\"1.0\" encoding=\"") + file.first + "\"?>"
+                           "<Workbook><Worksheet><Table>" + Row5("C", "word", file.second, "en", "es") +
+                           "</Table></Worksheet></Workbook>";
+        EXPECT_EQ(Import(text), 1);
+    }
+    EXPECT_EQ(QueryRows(db, L"SELECT TARGET FROM PHRASE ORDER BY ID"),
+              (::Rows{{L"\u20AC caf\u00E9"}, {L"caf\u00E9"}, {L"\u0434\u0430"}}));
+    EXPECT_EQ(Import("<?xml version=\"1.0\" encoding=\"x-no-such\"?><Workbook/>"), -1);
+}
+
+// A file broken near its end, an entity expansion bomb and a file nested a million levels deep
+// are refused whole, quickly, and store nothing.
+TEST_F(ImportTest, HostileFilesAreRefusedWhole)
+{
+    std::string rows;
+    for (int i = 0; i < 2000; i++)
+        rows += Row5("C", "w" + std::to_string(i), "x", "en", "es");
+    std::string lateError = "<Workbook><Worksheet><Table>" + rows + "</Table></Worksheet><oops></Workbook>";
+    std::string bomb = "<?xml version=\"1.0\"?><!DOCTYPE Workbook [<!ENTITY a \"aaaaaaaaaa\">"
+                       "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">]>"
+                       "<Workbook><Worksheet><Table>" + Row5("C", "&c;", "x", "en", "es") + "</Table></Worksheet></Workbook>";
+    std::string deep;
+    for (int i = 0; i < 1000000; i++)
+        deep += "<a>";
+    int changes = sqlite3_total_changes(db);
+    for (const std::string *file : {&lateError, &bomb, &deep})
+        EXPECT_EQ(Import(*file), -1);
+    EXPECT_EQ(sqlite3_total_changes(db), changes);
 }
 
 TEST_F(ImportTest, BrokenFilesChangeNothing)

@@ -57,18 +57,6 @@ unsigned CountPhrases(sqlite3 *db)
     return static_cast<unsigned>(StrToIntW(count));
 }
 
-// Whether asking for this pronunciation will download it: the engine fetches, and the file is
-// not in the cache yet.
-bool WillBeFetched(const wchar_t *code, const wchar_t *text)
-{
-    int engine = CurrentSpeechEngine();
-    if (engine != EngineGoogleOnly && engine != EngineSpanishDictOnly)
-        return false;
-    Pronunciation pronunciation;
-    PreparePronunciation(code, text, engine, &pronunciation);
-    return !pronunciation.exists && pronunciation.path[0] != 0;
-}
-
 // What the dialog shows of the pass: the phrase in hand, the bar and the counter.
 void ShowProgress(const wchar_t *text, int counter, unsigned total)
 {
@@ -97,10 +85,15 @@ void WalkPhrases(unsigned total)
         lstrcpynW(code, ColumnText(statement, 0), 16);
         const wchar_t *text = ColumnText(statement, 1);
         counter++;
+        Pronunciation pronunciation;
+        int engine = CurrentSpeechEngine();
+        PreparePronunciation(code, text, engine, &pronunciation);
+        bool fetches = (engine == EngineGoogleOnly || engine == EngineSpanishDictOnly) && !pronunciation.exists &&
+                       pronunciation.path[0] != 0;
         // Each update is a message the main thread must handle: rows that are already cached
         // pass by far faster than anyone can read, so they are shown a few times a second. A row
         // about to be fetched is always shown while it is.
-        shown = GetTickCount() - shownAt >= kRefreshMs || WillBeFetched(code, text);
+        shown = GetTickCount() - shownAt >= kRefreshMs || fetches;
         if (shown) {
             ShowProgress(text, counter, total);
             shownAt = GetTickCount();
@@ -108,7 +101,7 @@ void WalkPhrases(unsigned total)
             lstrcpynW(last, text, 128);
         }
         int attempted = 0;
-        RequestPronunciation(code, text, false, &attempted);
+        CompletePronunciation(&pronunciation, false, &attempted);
         if (attempted) {
             g_pause(g_pass.stop, kPauseMs);
             shownAt = GetTickCount() - kRefreshMs;

@@ -66,6 +66,7 @@ void SetCacheParentFolder(const wchar_t *folder)
 void PreparePronunciation(const wchar_t *code, const wchar_t *text, int engine, Pronunciation *out)
 {
     out->code = code;
+    out->spoken = text;
     out->engine = engine;
     LowerCasedName(text, out->text);
     out->path[0] = 0;
@@ -116,6 +117,36 @@ std::wstring PronunciationUrl(const Pronunciation &pronunciation)
     return url;
 }
 
+void CompletePronunciation(Pronunciation *pronunciation, bool play, int *downloadAttempted)
+{
+    if (downloadAttempted)
+        *downloadAttempted = 0;
+    int engine = pronunciation->engine;
+    const wchar_t *path = pronunciation->path;
+    if (engine == EngineGoogleOnly || engine == EngineSpanishDictOnly) {
+        // No path (see PreparePronunciation) or no URL: nothing is fetched, and so nothing was
+        // attempted.
+        std::wstring url;
+        if (!pronunciation->exists && path[0] != 0)
+            url = PronunciationUrl(*pronunciation);
+        if (!url.empty()) {
+            HttpDownloadToFile(url, path);
+            if (downloadAttempted)
+                *downloadAttempted = 1;
+            pronunciation->exists = PathFileExistsW(path) != FALSE;
+        }
+        if (play && pronunciation->exists)
+            PlayAudioFile(path);
+        return;
+    }
+    if (play && engine == EngineMicrosoftFallback) {
+        if (pronunciation->exists)
+            PlayAudioFile(path);
+        else
+            SpeakText(pronunciation->spoken.c_str());
+    }
+}
+
 void RequestPronunciation(const wchar_t *code, const wchar_t *text, bool play, int *downloadAttempted)
 {
     if (downloadAttempted)
@@ -128,31 +159,7 @@ void RequestPronunciation(const wchar_t *code, const wchar_t *text, bool play, i
             SpeakText(text);
         return;
     }
-
     Pronunciation pronunciation;
     PreparePronunciation(code, text, engine, &pronunciation);
-    const wchar_t *path = pronunciation.path;
-
-    if (engine == EngineGoogleOnly || engine == EngineSpanishDictOnly) {
-        // No path (see PreparePronunciation) or no URL: nothing is fetched, and so nothing was
-        // attempted.
-        std::wstring url;
-        if (!pronunciation.exists && path[0] != 0)
-            url = PronunciationUrl(pronunciation);
-        if (!url.empty()) {
-            HttpDownloadToFile(url, path);
-            if (downloadAttempted)
-                *downloadAttempted = 1;
-            pronunciation.exists = PathFileExistsW(path) != FALSE;
-        }
-        if (play && pronunciation.exists)
-            PlayAudioFile(path);
-        return;
-    }
-    if (play && engine == EngineMicrosoftFallback) {
-        if (pronunciation.exists)
-            PlayAudioFile(path);
-        else
-            SpeakText(text);
-    }
+    CompletePronunciation(&pronunciation, play, downloadAttempted);
 }

@@ -16,6 +16,7 @@ struct Pronunciation {
     wchar_t path[MAX_PATH];     // the cache file; empty when there can be none (see below)
     bool exists;                // the cache file is there
     std::wstring code;          // the language code, as given
+    std::wstring spoken;        // the text as given, whole, for a voice
     wchar_t text[96];           // the text as the service gets it: its first 95 characters,
                                 // lower-cased
     int engine;
@@ -33,6 +34,12 @@ void PreparePronunciation(const wchar_t *code, const wchar_t *text, int engine, 
 // The service's request for a prepared pronunciation: the engine's service base and query, the
 // code unchanged and the text percent-encoded whole. Empty when the text cannot be encoded.
 std::wstring PronunciationUrl(const Pronunciation &pronunciation);
+
+// Does what the engine the pronunciation was prepared for asks of it: downloads a missing file
+// (engines 0 and 3), then, with play on, plays the file, or speaks the text when engine 2 finds
+// none. *downloadAttempted as for RequestPronunciation. Lets a caller look at the prepared
+// pronunciation first without preparing it twice.
+void CompletePronunciation(Pronunciation *pronunciation, bool play, int *downloadAttempted);
 
 // Says text in the language code, following the speech engine setting: plays the cached file,
 // downloads it first (engines 0 and 3), or speaks with the chosen voice (engines 1 and 2). With

@@ -33,15 +33,6 @@ bool ChooseDatabase(HWND window, int mode, wchar_t *path)
     return PathAppendW(path, name) && wcslen(path) + 4 < MAX_PATH && lstrcatW(path, L".db");
 }
 
-void RefuseName(HWND dialog)
-{
-    wchar_t caption[128] = {};
-    wchar_t message[128] = {};
-    GetWindowTextW(dialog, caption, 128);
-    LoadStringW(GetResourceModule(), IDS_DB_REFUSED, message, 128);
-    MessageBoxW(dialog, message, caption, MB_ICONERROR);
-}
-
 void OnNewDatabaseOk(HWND dialog)
 {
     wchar_t name[128] = {};
@@ -54,7 +45,7 @@ void OnNewDatabaseOk(HWND dialog)
     if (PathAppendW(path, name) && wcslen(path) + 4 < MAX_PATH && lstrcatW(path, L".db"))
         file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        RefuseName(dialog);
+        ShowErrorMessage(dialog, IDS_DB_REFUSED);
         return;
     }
     CloseHandle(file);
@@ -67,11 +58,7 @@ void OnNewDatabaseOk(HWND dialog)
 
 void ReportNotAStore(HWND window, const wchar_t *path)
 {
-    wchar_t message[MAX_PATH + 128] = {};
-    LoadStringW(GetResourceModule(), IDS_NOT_A_STORE, message, 128);
-    wcscat(message, L"\n");
-    wcsncat(message, path, MAX_PATH);
-    MessageBoxW(window, message, L"Lingotrove", MB_ICONERROR);
+    ShowErrorMessage(window, IDS_NOT_A_STORE, path, L"Lingotrove");
 }
 
 void OpenDatabase(HWND window, ShellState *shell, int mode)

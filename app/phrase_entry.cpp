@@ -37,15 +37,6 @@ void SelectByDescription(HWND window, int control, const wchar_t *description)
         SendDlgItemMessageW(window, control, CB_SETCURSEL, index, 0);
 }
 
-void ReportNotStored(HWND window)
-{
-    wchar_t caption[128] = {};
-    wchar_t message[128] = {};
-    GetWindowTextW(window, caption, 128);
-    LoadStringW(GetResourceModule(), IDS_NOT_STORED, message, 128);
-    MessageBoxW(window, message, caption, MB_ICONERROR);
-}
-
 }  // namespace
 
 bool AddPhrase(HWND window, sqlite3 *db)
@@ -76,7 +67,7 @@ bool AddPhrase(HWND window, sqlite3 *db)
         // A translation fetched for the pair goes into its field, so that nothing is asked twice.
         SetDlgItemTextW(window, IDC_PHRASE, phrase);
         SetDlgItemTextW(window, IDC_TRANSLATION, translation);
-        ReportNotStored(window);
+        ShowErrorMessage(window, IDS_NOT_STORED);
         return false;
     }
 
@@ -106,7 +97,7 @@ bool UpdateSelectedPhrase(HWND window, sqlite3 *db)
     if (!UpdatePhrase(db, static_cast<int>(RowId(list, row)), ComboId(window, IDC_SOURCE_LANGUAGE),
                       ComboId(window, IDC_TARGET_LANGUAGE), phrase, translation) ||
         sqlite3_changes(db) == 0) {
-        ReportNotStored(window);
+        ShowErrorMessage(window, IDS_NOT_STORED);
         return false;
     }
     SetRowTexts(list, row, phrase, translation);

@@ -4,6 +4,8 @@
 #include <commdlg.h>
 #include <shlwapi.h>
 
+#include <string>
+
 #include "resources/resource_ids.h"
 
 HMODULE GetResourceModule()
@@ -69,6 +71,21 @@ BOOL AskFileName(HWND owner, wchar_t *fileName, BOOL save, const wchar_t *defaul
     dialog.Flags = OFN_NONETWORKBUTTON | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
                    OFN_OVERWRITEPROMPT;
     return save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+}
+
+void ShowErrorMessage(HWND window, UINT stringId, const wchar_t *detail, const wchar_t *caption)
+{
+    wchar_t title[128] = {};
+    if (!caption) {
+        GetWindowTextW(window, title, 128);
+        caption = title;
+    }
+    wchar_t message[128] = {};
+    LoadStringW(GetResourceModule(), stringId, message, 128);
+    std::wstring text = message;
+    if (detail)
+        text = text + L"\n" + detail;
+    MessageBoxW(window, text.c_str(), caption, MB_ICONERROR);
 }
 
 LPARAM GetComboSelectionData(HWND dialog, int controlId)

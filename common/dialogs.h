@@ -19,6 +19,11 @@ void SetDialogIcon(HWND dialog);
 BOOL AskFileName(HWND owner, wchar_t *fileName, BOOL save, const wchar_t *defaultExtension,
                  UINT filterId);
 
+// Shows string stringId of the resource module in an error message box owned by window, with
+// detail (when given) on a line of its own after it. The caption is window's title, or caption
+// when one is given.
+void ShowErrorMessage(HWND window, UINT stringId, const wchar_t *detail = nullptr, const wchar_t *caption = nullptr);
+
 // Item data of the combo box's selection, or 0 when nothing is selected.
 LPARAM GetComboSelectionData(HWND dialog, int controlId);
 

@@ -56,22 +56,14 @@ TEST_F(ExamplePluginTest, CopyAndSpeakTheFocusedPair)
     InsertPhrase(db, category, 1, 2, L"cat", L"gato");
     InsertPhrase(db, category, 1, 2, L"zebra", L"");
     sqlite3_close(db);
-    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
-    ASSERT_TRUE(CanReadSettings());
-    ASSERT_TRUE(WriteSettingText(kLastDatabaseValue, store.c_str()));
+    ASSERT_TRUE(StartProgramSettings(store, server.Base()));
     ASSERT_TRUE(WriteSettingDword(kLastCategoryValue, static_cast<DWORD>(category)));
-    ASSERT_TRUE(WriteSettingText(L"TranslateEndpoint", server.Base().c_str()));
-    ASSERT_TRUE(WriteSettingText(L"SpeechEndpoint", server.Base().c_str()));
     server.Answer(404, "");
 
     // The menu lists them in the order the folder does.
-    int copy = 0;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(folder.File(L"*.plugin").c_str(), &found);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE);
-    if (wcscmp(found.cFileName, L"copy_pair.plugin") != 0)
-        copy = 1;
-    FindClose(search);
+    std::vector<std::wstring> plugins = FindNames(folder.File(L"*.plugin"));
+    ASSERT_EQ(plugins.size(), 2u);
+    int copy = plugins[0] == L"copy_pair.plugin" ? 0 : 1;
 
     ProgramProcess process;
     ASSERT_TRUE(process.Start(program, folder.path));

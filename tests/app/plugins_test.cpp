@@ -28,16 +28,7 @@ std::wstring BuiltPlugin(const wchar_t *name)
 // The *.plugin files of a folder in the order the file system lists them.
 std::vector<std::wstring> SearchOrder(const std::wstring &folder)
 {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*.plugin").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.push_back(found.cFileName);
-    while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
+    return FindNames(folder + L"\\*.plugin");
 }
 
 class PluginTest : public MainWindowTest {

@@ -138,16 +138,21 @@ void MainWindowTest::OpenWindow()
     ASSERT_NE(shell.db, nullptr);
 }
 
-std::vector<std::wstring> MainWindowTest::ComboTexts(int id) const
+std::vector<std::wstring> ComboItemTexts(HWND combo)
 {
     std::vector<std::wstring> texts;
-    LRESULT count = SendDlgItemMessageW(window, id, CB_GETCOUNT, 0, 0);
+    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; i++) {
         wchar_t text[300] = {};
-        SendDlgItemMessageW(window, id, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
         texts.push_back(text);
     }
     return texts;
+}
+
+std::vector<std::wstring> MainWindowTest::ComboTexts(int id) const
+{
+    return ComboItemTexts(Item(id));
 }
 
 int MainWindowTest::ComboSelection(int id) const

@@ -43,6 +43,9 @@ private:
     std::function<void(HWND)> action_;
 };
 
+// The texts of a combo box's items, in order.
+std::vector<std::wstring> ComboItemTexts(HWND combo);
+
 // Reads the texts of a list view's rows in their shown order, columns 0 and 1 joined by '|'.
 std::vector<std::wstring> ListTexts(HWND list);
 

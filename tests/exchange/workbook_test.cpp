@@ -179,17 +179,7 @@ TEST_F(WorkbookTest, ATargetInADeepFolderIsWritten)
     ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
     std::wstring target = deep + L"\\a.xml";
     ASSERT_LT(target.size(), static_cast<size_t>(MAX_PATH));
-    auto namesInDeep = [&deep]() {
-        std::vector<std::wstring> names;
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((deep + L"\\*").c_str(), &found);
-        do {
-            if (found.cFileName[0] != L'.')
-                names.push_back(found.cFileName);
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-        return names;
-    };
+    auto namesInDeep = [&deep]() { return FindNames(deep + L"\\*"); };
     {
         // While it is written, the file beside the target has a path Windows accepts (Wine
         // accepts longer ones, Windows refuses GetTempFileNameW's names in such a folder).

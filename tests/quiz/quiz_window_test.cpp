@@ -53,6 +53,17 @@ protected:
         CommitTransaction(db);
         return category;
     }
+    // A category of count pairs prefix0, prefix1, ... each answered by its own text.
+    int NumberedCategory(const wchar_t *name, const wchar_t *prefix, int count)
+    {
+        std::vector<std::wstring> texts;
+        for (int i = 0; i < count; i++)
+            texts.push_back(prefix + std::to_wstring(i));
+        std::vector<Pair> pairs;
+        for (const std::wstring &text : texts)
+            pairs.push_back({text.c_str(), text.c_str()});
+        return Category(name, pairs);
+    }
     void Open(int category, bool reverse = false)
     {
         state = QuizState();
@@ -257,13 +268,7 @@ TEST_F(QuizTest, ALongDescriptionIsShownWhole)
 
 TEST_F(QuizTest, ScrollingStopsAtTheEndsAndFollowsTheFocus)
 {
-    std::vector<std::wstring> texts;
-    std::vector<Pair> pairs;
-    for (int i = 0; i < 40; i++)
-        texts.push_back(L"word " + std::to_wstring(i));
-    for (const std::wstring &text : texts)
-        pairs.push_back({text.c_str(), text.c_str()});
-    Open(Category(L"Many", pairs));
+    Open(NumberedCategory(L"Many", L"word ", 40));
     ASSERT_TRUE(GetWindowLongPtrW(dialog, GWL_STYLE) & WS_VSCROLL);
     SCROLLINFO info = {sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
     GetScrollInfo(dialog, SB_VERT, &info);
@@ -306,13 +311,7 @@ TEST_F(QuizTest, ScrollingStopsAtTheEndsAndFollowsTheFocus)
 // rows, and the thumb moves the content to where it is dragged.
 TEST_F(QuizTest, TabOrderFollowsTheRowsWhateverOrderTheyWereMadeIn)
 {
-    std::vector<std::wstring> texts;
-    std::vector<Pair> pairs;
-    for (int i = 0; i < 60; i++)
-        texts.push_back(L"t" + std::to_wstring(i));
-    for (const std::wstring &text : texts)
-        pairs.push_back({text.c_str(), text.c_str()});
-    Open(Category(L"Many", pairs));
+    Open(NumberedCategory(L"Many", L"t", 60));
     SendMessageW(dialog, WM_VSCROLL, SB_BOTTOM, 0);
     SendMessageW(dialog, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0), 0);     // no track: ignored
     SCROLLINFO info = {sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
@@ -353,13 +352,7 @@ class LargeQuizTest : public QuizTest, public testing::WithParamInterface<int> {
 TEST_P(LargeQuizTest, TheLastRowCanBeAnswered)
 {
     const int rows = GetParam();
-    std::vector<std::wstring> texts;
-    for (int i = 0; i < rows; i++)
-        texts.push_back(L"w" + std::to_wstring(i));
-    std::vector<Pair> pairs;
-    for (const std::wstring &text : texts)
-        pairs.push_back({text.c_str(), text.c_str()});
-    Open(Category(L"Large", pairs));
+    Open(NumberedCategory(L"Large", L"w", rows));
     ASSERT_EQ(state.rows, rows);
 
     SendMessageW(dialog, WM_VSCROLL, SB_BOTTOM, 0);
@@ -403,13 +396,7 @@ int ChildWindows(HWND dialog)
 // bounded; a row that comes back shows what the user left in it.
 TEST_F(QuizTest, RowsFarFromTheViewAreLetGoAndComeBackAsTheyWere)
 {
-    std::vector<std::wstring> texts;
-    std::vector<Pair> pairs;
-    for (int i = 0; i < 1200; i++)
-        texts.push_back(L"q" + std::to_wstring(i));
-    for (const std::wstring &text : texts)
-        pairs.push_back({text.c_str(), text.c_str()});
-    Open(Category(L"Long", pairs));
+    Open(NumberedCategory(L"Long", L"q", 1200));
     Type(0, L"par");                                   // typed, not finished
     Click(Control(1, QuizShow));                       // peeked
     Type(2, Text(Control(2, QuizAnswer)));             // answered

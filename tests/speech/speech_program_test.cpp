@@ -67,11 +67,8 @@ TEST_F(ProgramSpeechTest, DoubleClickPlaysTheCachedFileOrDownloadsItFirst)
     std::string tone = ToneMp3();
     WriteFileBytes(folder.File(L"Cache\\es\\hola.mp3"), tone);
 
-    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
-    ASSERT_TRUE(CanReadSettings()) << "creates the key";
-    ASSERT_TRUE(WriteSettingText(kLastDatabaseValue, store.c_str()));
+    ASSERT_TRUE(StartProgramSettings(store, server.Base()));
     ASSERT_TRUE(WriteSettingDword(kLastCategoryValue, static_cast<DWORD>(cached)));
-    ASSERT_TRUE(WriteSettingText(L"SpeechEndpoint", server.Base().c_str()));
     server.Answer(200, tone);
 
     ProgramProcess process;
@@ -108,10 +105,7 @@ TEST_F(ProgramSpeechTest, EscapeDuringABulkDownloadThenExitEndsCleanly)
     for (const wchar_t *target : {L"uno", L"dos", L"tres"})
         InsertPhrase(db, category, 1, 2, L"number", target);
     sqlite3_close(db);
-    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
-    ASSERT_TRUE(CanReadSettings());
-    ASSERT_TRUE(WriteSettingText(kLastDatabaseValue, store.c_str()));
-    ASSERT_TRUE(WriteSettingText(L"SpeechEndpoint", server.Base().c_str()));
+    ASSERT_TRUE(StartProgramSettings(store, server.Base()));
     server.Answer(200, ToneMp3());
 
     ProgramProcess process;

@@ -96,17 +96,7 @@ protected:
                                     SpeechSettingsDialog, 0);
         ASSERT_NE(dialog, nullptr);
     }
-    std::vector<std::wstring> VoiceNames()
-    {
-        std::vector<std::wstring> names;
-        LRESULT count = SendDlgItemMessageW(dialog, IDC_VOICE, CB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; i++) {
-            wchar_t name[300] = {};
-            SendDlgItemMessageW(dialog, IDC_VOICE, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(name));
-            names.push_back(name);
-        }
-        return names;
-    }
+    std::vector<std::wstring> VoiceNames() { return ComboItemTexts(GetDlgItem(dialog, IDC_VOICE)); }
     std::vector<std::wstring> ListedIds()
     {
         std::vector<std::wstring> ids;

@@ -19,16 +19,7 @@ std::string ToneMp3()
 
 std::vector<std::wstring> FileNames(const std::wstring &folder)
 {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
-            names.push_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    std::vector<std::wstring> names = FindNames(folder + L"\\*");
     std::sort(names.begin(), names.end());
     return names;
 }

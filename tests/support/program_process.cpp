@@ -3,6 +3,8 @@
 
 #include <shlwapi.h>
 
+#include "common/settings.h"
+
 namespace {
 
 struct Search {
@@ -33,6 +35,14 @@ std::wstring CopyBuiltProgram(const std::wstring &folder)
     if (!CopyFileW((std::wstring(built) + L"\\..\\..\\bin\\Lingotrove.exe").c_str(), program.c_str(), FALSE))
         return std::wstring();
     return program;
+}
+
+bool StartProgramSettings(const std::wstring &store, const std::wstring &serviceBase)
+{
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    return CanReadSettings() && WriteSettingText(kLastDatabaseValue, store.c_str()) &&
+           WriteSettingText(L"TranslateEndpoint", serviceBase.c_str()) &&
+           WriteSettingText(L"SpeechEndpoint", serviceBase.c_str());
 }
 
 ProgramProcess::~ProgramProcess()

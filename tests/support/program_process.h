@@ -9,6 +9,11 @@
 // Lingotrove.exe. Returns its path, or an empty text when the copy failed.
 std::wstring CopyBuiltProgram(const std::wstring &folder);
 
+// Starts the program's settings afresh in the prefix's own HKEY_CURRENT_USER (which a started
+// program reads): "LastDB" names store and the online services are reached at serviceBase.
+// False when the settings could not be written.
+bool StartProgramSettings(const std::wstring &store, const std::wstring &serviceBase);
+
 struct ProgramProcess {
     PROCESS_INFORMATION info = {};
     HWND window = nullptr;      // the program's visible top-level window once started

@@ -20,6 +20,23 @@ TempFolder::TempFolder()
     }
 }
 
+std::vector<std::wstring> FindNames(const std::wstring &pattern, bool filesOnly)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::wstring name = found.cFileName;
+        bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (name != L"." && name != L".." && !(filesOnly && folder))
+            names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
 static void RemoveTree(const std::wstring &folder)
 {
     WIN32_FIND_DATAW data;

@@ -19,6 +19,10 @@ struct TempFolder {
 };
 
 bool FileExists(const std::wstring &path);
+
+// The names FindFirstFileW finds for pattern (such as folder + L"\\*"), in the order the file
+// system gives them, without "." and ".."; with filesOnly, without folders.
+std::vector<std::wstring> FindNames(const std::wstring &pattern, bool filesOnly = false);
 std::string ReadFileBytes(const std::wstring &path);
 void WriteFileBytes(const std::wstring &path, const std::string &bytes);
 

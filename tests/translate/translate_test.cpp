@@ -16,16 +16,7 @@ namespace {
 // The names of the files in folder (a path ending in a backslash), sorted.
 std::vector<std::wstring> FileNamesIn(const std::wstring &folder)
 {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    std::vector<std::wstring> names = FindNames(folder + L"*", true);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -173,14 +164,7 @@ TEST_F(OnlineTest, DownloadReplacesTheTargetOnlyAfterAComplete200)
     EXPECT_FALSE(HttpDownloadToFile(server.Base() + L"/b.mp3", fresh));
     EXPECT_FALSE(FileExists(fresh));
 
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(folder.File(L"*").c_str(), &found);
-    std::vector<std::wstring> names;
-    do {
-        if (found.cFileName[0] != L'.')
-            names.push_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    std::vector<std::wstring> names = FindNames(folder.File(L"*"));
     EXPECT_EQ(names, std::vector<std::wstring>{L"hola.mp3"}) << "no partial files are left";
 }
 

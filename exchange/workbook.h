@@ -23,7 +23,6 @@ void ImportWorkbook(HWND owner, sqlite3 *db);
 struct ImportTimings {
     double read;    // the file's bytes
     double parse;   // expat's parse, rows and cells collected as it goes
-    double walk;    // nothing any more: the rows come out of the parse
     double store;   // the inserts and their transaction
 };
 

@@ -237,7 +237,6 @@ bool ParseWorkbook(const std::wstring &path, std::vector<ImportRow> *rows, Impor
     bool parsed = XML_Parse(parser, bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) == XML_STATUS_OK;
     XML_ParserFree(parser);
     timings->parse = clock.Lap();
-    timings->walk = 0;
     if (!parsed)
         rows->clear();
     return parsed;

@@ -42,12 +42,20 @@ sqlite3_stmt *PrepareExportQuery(sqlite3 *db, int categoryId, bool reversed)
         return nullptr;
     const wchar_t *first = reversed ? L"target" : L"source";
     const wchar_t *second = reversed ? L"source" : L"target";
-    wchar_t sql[512];
-    if (!FormatStatement(sql, 512,
+    // The rows are ordered by category description and then the first text, nulls first, each
+    // compared as stored. SQLite sorts a single key far faster than two keys whose first one
+    // mostly ties (ten pairs or more in a category), so the two are joined into one key that
+    // sorts the same: a missing description is U+0000 and a present one starts with U+0001, so
+    // nulls come first; U+0000 ends a description, so it sorts before any longer one it begins;
+    // a missing text is empty and a present one starts with U+0001.
+    wchar_t sql[768];
+    if (!FormatStatement(sql, 768,
                          L"select c.description, p.%s, p.%s, %s.code, %s.code, c.id from phrase p "
                          L"%s join language s on p.slanguageid = s.id "
-                         L"join language t on p.tlanguageid = t.id order by c.description, p.%s",
-                         first, second, reversed ? L"t" : L"s", reversed ? L"s" : L"t", join, first))
+                         L"join language t on p.tlanguageid = t.id order by "
+                         L"(case when c.description is null then char(0) else char(1) || c.description || char(0) end) || "
+                         L"(case when p.%s is null then '' else char(1) || p.%s end)",
+                         first, second, reversed ? L"t" : L"s", reversed ? L"s" : L"t", join, first, first))
         return nullptr;
     sqlite3_stmt *statement = nullptr;
     if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)

@@ -68,21 +68,26 @@ static void AppendUtf8(std::string *out, unsigned code)
     }
 }
 
+const wchar_t *AppendUtf8Character(std::string *out, const wchar_t *text, bool forXml)
+{
+    unsigned code = static_cast<unsigned short>(*text);
+    if (IS_HIGH_SURROGATE(code) && IS_LOW_SURROGATE(text[1])) {
+        code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<unsigned short>(text[1]) - 0xDC00);
+        text++;
+    } else if (IS_HIGH_SURROGATE(code) || IS_LOW_SURROGATE(code)) {
+        code = 0xFFFD;
+    } else if (forXml && ((code < 0x20 && code != 0x09 && code != 0x0A && code != 0x0D) ||
+                          code == 0xFFFE || code == 0xFFFF)) {
+        code = 0xFFFD;
+    }
+    AppendUtf8(out, code);
+    return text + 1;
+}
+
 std::string ToUtf8(const wchar_t *text, bool forXml)
 {
     std::string out;
-    for (const wchar_t *p = text; *p != 0; p++) {
-        unsigned code = static_cast<unsigned short>(*p);
-        if (IS_HIGH_SURROGATE(code) && IS_LOW_SURROGATE(p[1])) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<unsigned short>(p[1]) - 0xDC00);
-            p++;
-        } else if (IS_HIGH_SURROGATE(code) || IS_LOW_SURROGATE(code)) {
-            code = 0xFFFD;
-        } else if (forXml && ((code < 0x20 && code != 0x09 && code != 0x0A && code != 0x0D) ||
-                              code == 0xFFFE || code == 0xFFFF)) {
-            code = 0xFFFD;
-        }
-        AppendUtf8(&out, code);
-    }
+    while (*text != 0)
+        text = AppendUtf8Character(&out, text, forXml);
     return out;
 }

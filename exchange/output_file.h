@@ -35,3 +35,6 @@ private:
 // carriage return, U+FFFE, U+FFFF and unpaired surrogates) become U+FFFD when forXml is set;
 // otherwise only unpaired surrogates do.
 std::string ToUtf8(const wchar_t *text, bool forXml);
+// Appends the character that starts at text (one unit, or a surrogate pair) to out as ToUtf8
+// does, and returns where the next one starts.
+const wchar_t *AppendUtf8Character(std::string *out, const wchar_t *text, bool forXml);

@@ -30,35 +30,45 @@ const char kTail[] =
     "<PageMargins x:Bottom=\"0.25\" x:Left=\"0.25\" x:Right=\"0.25\" x:Top=\"0.25\"/>"
     "</PageSetup></WorksheetOptions></Worksheet></Workbook>\n";
 
-// Character data as MSXML writes it: markup characters and carriage returns escaped.
-void AppendCharacterData(std::string *out, const std::string &utf8)
+// Character data as MSXML writes it, in UTF-8: markup characters and carriage returns escaped,
+// characters XML cannot hold replaced.
+void AppendCharacterData(std::string *out, const wchar_t *text)
 {
-    for (char c : utf8) {
-        switch (c) {
-        case '&': *out += "&amp;"; break;
-        case '<': *out += "&lt;"; break;
-        case '>': *out += "&gt;"; break;
-        case '\r': *out += "&#13;"; break;
-        default: out->push_back(c); break;
+    while (*text != 0) {
+        wchar_t unit = *text;
+        switch (unit) {
+        case L'&': *out += "&amp;"; break;
+        case L'<': *out += "&lt;"; break;
+        case L'>': *out += "&gt;"; break;
+        case L'\r': *out += "&#13;"; break;
+        default:
+            if (unit >= 0x20 && unit < 0x80) {
+                out->push_back(static_cast<char>(unit));
+                break;
+            }
+            text = AppendUtf8Character(out, text, true);
+            continue;
         }
+        text++;
     }
 }
 
-void WriteRow(OutputFile *file, sqlite3_stmt *statement)
+// One row, appended to row (which the caller reuses, so that its memory is kept).
+void WriteRow(OutputFile *file, sqlite3_stmt *statement, std::string *row)
 {
-    std::string row = "<Row>";
+    row->assign("<Row>");
     for (int column = 0; column < 5; column++) {
-        std::string utf8 = ToUtf8(ColumnText(statement, column), true);
-        if (utf8.empty()) {
-            row += "<Cell><Data ss:Type=\"String\"/></Cell>";
+        const wchar_t *text = ColumnText(statement, column);
+        if (*text == 0) {
+            *row += "<Cell><Data ss:Type=\"String\"/></Cell>";
         } else {
-            row += "<Cell><Data ss:Type=\"String\">";
-            AppendCharacterData(&row, utf8);
-            row += "</Data></Cell>";
+            *row += "<Cell><Data ss:Type=\"String\">";
+            AppendCharacterData(row, text);
+            *row += "</Data></Cell>";
         }
     }
-    row += "</Row>";
-    file->Write(row);
+    *row += "</Row>";
+    file->Write(*row);
 }
 
 }  // namespace
@@ -78,8 +88,9 @@ bool WriteWorkbook(sqlite3 *db, int categoryId, bool reversed, const std::wstrin
     file.Write(rows > 0 ? ">" : "/>");
     if (statement) {
         // Nothing else writes to the store meanwhile, so the rows are exactly the ones counted.
+        std::string row;
         for (unsigned written = 0; written < rows && sqlite3_step(statement) == SQLITE_ROW; written++)
-            WriteRow(&file, statement);
+            WriteRow(&file, statement, &row);
         sqlite3_finalize(statement);
     }
     if (rows > 0)

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "common/com_ptr.h"
+#include "exchange/export_query.h"
 #include "exchange/output_file.h"
 #include "exchange/workbook.h"
 #include "sqlite3.h"
@@ -83,6 +84,66 @@ TEST_F(WorkbookTest, ExportWritesTheDocumentByteForByte)
         // No rows: an empty Table element, as MSXML writes it.
         EXPECT_EQ(ReadFileBytes(book),
                   std::string(kHead) + "0\" x:FullColumns=\"1\" x:FullRows=\"1\"/>" + (kTail + strlen("</Table>")));
+    }
+}
+
+// The export's one sort key gives exactly the order of sorting by description and then text, as
+// stored: nulls first, a description before a longer one it begins, code units compared in the
+// store's own encoding (UTF-16 for stores this program makes, UTF-8 for others).
+TEST_F(WorkbookTest, ExportOrderIsDescriptionThenFirstText)
+{
+    for (const wchar_t *encoding : {L"UTF-16le", L"UTF-8"}) {
+        SCOPED_TRACE(encoding);
+        sqlite3 *store = nullptr;
+        ASSERT_EQ(sqlite3_open16(folder.File(encoding).c_str(), &store), SQLITE_OK);
+        RunStatement(store, (std::wstring(L"PRAGMA encoding='") + encoding + L"'").c_str());
+        RunStatement(store, L"CREATE TABLE CATEGORY(ID INTEGER PRIMARY KEY ASC, DESCRIPTION TEXT)");
+        RunStatement(store, L"CREATE TABLE LANGUAGE(ID INTEGER PRIMARY KEY ASC, CODE TEXT, DESCRIPTION TEXT)");
+        RunStatement(store, L"CREATE TABLE PHRASE(ID INTEGER PRIMARY KEY ASC, CATEGORYID INTEGER, "
+                            L"SLANGUAGEID INTEGER, TLANGUAGEID INTEGER, SOURCE TEXT, TARGET TEXT)");
+        GetOrCreateLanguage(store, L"en", L"English");
+        GetOrCreateLanguage(store, L"es", L"Espa\u00F1ol");
+        const wchar_t *descriptions[] = {L"", L"a", L"a\u0100", L"ab", L"a b", L"A", L"dup", L"dup", L"\u00E9",
+                                         L"\U0001F600", L"\uFF21", L"\u0100a", L"a\u00FF"};
+        std::vector<int> categories = {0, 999};   // no category, and a category that is gone
+        RunStatement(store, L"INSERT INTO CATEGORY (DESCRIPTION) VALUES (NULL)");
+        categories.push_back(static_cast<int>(sqlite3_last_insert_rowid(store)));
+        for (const wchar_t *description : descriptions) {
+            RunStatement(store, (std::wstring(L"INSERT INTO CATEGORY (DESCRIPTION) VALUES ('") + description + L"')").c_str());
+            categories.push_back(static_cast<int>(sqlite3_last_insert_rowid(store)));
+        }
+        const wchar_t *texts[] = {L"NULL", L"''", L"'x'", L"'x\u0100'", L"'X'", L"'\u0100'", L"'\u00E9'", L"'x y'",
+                                  L"'\U0001F600'", L"'\uFF58'"};
+        int n = 0;
+        for (int category : categories)
+            for (const wchar_t *text : texts) {
+                wchar_t sql[256];
+                _snwprintf(sql, 256,
+                           L"INSERT INTO PHRASE (CATEGORYID,SLANGUAGEID,TLANGUAGEID,SOURCE,TARGET) VALUES "
+                           L"(%d,1,2,%ls,%ls)", category, (n++ % 3) ? text : L"'t'", text);
+                RunStatement(store, sql);
+            }
+        for (bool reversed : {false, true}) {
+            ::Rows exported;
+            sqlite3_stmt *statement = PrepareExportQuery(store, 0, reversed);
+            ASSERT_NE(statement, nullptr);
+            while (sqlite3_step(statement) == SQLITE_ROW) {
+                std::vector<std::wstring> row;
+                for (int column : {0, 1}) {
+                    const void *text = sqlite3_column_text16(statement, column);
+                    row.push_back(text ? static_cast<const wchar_t *>(text) : L"<null>");
+                }
+                exported.push_back(row);
+            }
+            sqlite3_finalize(statement);
+            const wchar_t *first = reversed ? L"P.TARGET" : L"P.SOURCE";
+            ::Rows expected = QueryRows(store, (std::wstring(L"SELECT C.DESCRIPTION,") + first +
+                                                L" FROM PHRASE P LEFT JOIN CATEGORY C ON C.ID=P.CATEGORYID "
+                                                L"ORDER BY C.DESCRIPTION," + first).c_str());
+            EXPECT_EQ(exported.size(), categories.size() * std::size(texts));
+            EXPECT_EQ(exported, expected) << "reversed " << reversed;
+        }
+        sqlite3_close(store);
     }
 }
 

@@ -53,7 +53,7 @@ endif()
 
 # The build settings expat's own configuration would write.
 file(WRITE "${EXPAT_DIR}/config/expat_config.h"
-     "#define BYTEORDER 1234\n#define HAVE_MEMMOVE 1\n#define XML_CONTEXT_BYTES 1024\n#define XML_DTD 1\n#define XML_NS 1\n")
+     "#define BYTEORDER 1234\n#define HAVE_MEMMOVE 1\n#define XML_CONTEXT_BYTES 1024\n#define XML_NS 1\n")
 add_library(expat STATIC "${EXPAT_DIR}/lib/xmlparse.c" "${EXPAT_DIR}/lib/xmlrole.c" "${EXPAT_DIR}/lib/xmltok.c")
 target_include_directories(expat SYSTEM PUBLIC "${EXPAT_DIR}/lib" PRIVATE "${EXPAT_DIR}/config")
 # Texts arrive as UTF-16 wchar_t, as the rest of the program keeps them.

@@ -19,14 +19,15 @@ bool WriteWorkbook(sqlite3 *db, int categoryId, bool reversed, const std::wstrin
 // Asks for a workbook and adds its rows to the store.
 void ImportWorkbook(HWND owner, sqlite3 *db);
 
-// Where an import's time goes, in seconds.
+// Where an import's time goes, in seconds. The rows are stored while the file is parsed, so the
+// store's time overlaps the parse's.
 struct ImportTimings {
-    double read;    // the file's bytes
-    double parse;   // expat's parse, rows and cells collected as it goes
-    double store;   // the inserts and their transaction
+    double read;    // reading the file's bytes
+    double parse;   // expat's parse, rows and cells collected and handed over as it goes
+    double store;   // the store worker's own time: lookups, inserts and the commit
 };
 
 // Adds every five-cell row of the workbook at path to the store, in one transaction. A file that
 // cannot be read or parsed changes nothing. Returns the number of rows stored, or -1 when the
-// file was not read. timings, when given, receives where the time went.
+// file was not read or not well-formed. timings, when given, receives where the time went.
 int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *timings = nullptr);

@@ -1,9 +1,12 @@
-// Reading a workbook with expat, the streaming XML parser: the rows are collected while the file
-// is parsed, and stored only once the whole file has parsed well, so a broken file changes nothing.
+// Reading a workbook with expat, the streaming XML parser: the file is read and parsed in pieces
+// on the calling thread while a worker stores the rows as they come, in a transaction that is
+// committed only when the whole file parsed well, so a broken file changes nothing.
 #include "exchange/workbook.h"
 
 #include <expat.h>
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <vector>
 
@@ -17,79 +20,121 @@ namespace {
 // Cells are cut to 259 units, never between the halves of a surrogate pair.
 constexpr size_t kCellUnits = 259;
 // Deeper than any workbook: a file nested further is refused before it costs memory.
-constexpr int kDeepestElement = 256;
+constexpr size_t kDeepestElement = 256;
+// The file is read and parsed in pieces of this size, so memory does not grow with it.
+constexpr int kReadBytes = 1 << 16;
 const wchar_t kSpreadsheetNamespace[] = L"urn:schemas-microsoft-com:office:spreadsheet";
-// Between the parts of a namespaced name as expat reports it: URI, local name, prefix.
-constexpr wchar_t kNameSeparator = L'\x01';
 
 struct ImportRow {
     std::wstring cells[5];
 };
 
-bool ReadFileInto(const std::wstring &path, std::vector<char> *bytes)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER size;
-    bool read = GetFileSizeEx(file, &size) && size.QuadPart < 0x7FFFFFFF;
-    if (read) {
-        bytes->resize(static_cast<size_t>(size.QuadPart));
-        DWORD got = 0;
-        read = bytes->empty() ||
-               (ReadFile(file, bytes->data(), static_cast<DWORD>(bytes->size()), &got, nullptr) &&
-                got == bytes->size());
-    }
-    CloseHandle(file);
-    return read;
-}
+// Rows go from the parse to the store worker in batches of this many.
+constexpr size_t kBatchRows = 256;
 
-std::wstring CutCell(const std::wstring &text)
+// The rows the parse hands to the store worker, and how the parse ended.
+struct RowQueue {
+    CRITICAL_SECTION lock;
+    CONDITION_VARIABLE changed;
+    std::vector<ImportRow> waiting;   // parsed and not yet taken by the worker
+    bool finished = false;            // the parse is over
+    bool parsed = false;              // and the whole file parsed well
+};
+
+// Hands rows to the worker; finishing also tells it how the parse ended.
+void HandOver(RowQueue *queue, std::vector<ImportRow> *rows, bool finished, bool parsed)
 {
-    std::wstring cell = text;
-    if (cell.size() > kCellUnits)
-        cell.resize(IS_HIGH_SURROGATE(cell[kCellUnits - 1]) ? kCellUnits - 1 : kCellUnits);
-    return cell;
+    EnterCriticalSection(&queue->lock);
+    if (queue->waiting.empty())
+        queue->waiting.swap(*rows);
+    else
+        std::move(rows->begin(), rows->end(), std::back_inserter(queue->waiting));
+    queue->finished = finished;
+    queue->parsed = parsed;
+    LeaveCriticalSection(&queue->lock);
+    WakeConditionVariable(&queue->changed);
+    rows->clear();
 }
 
 // What an element is in the workbook's structure; anything else is Other, and so is everything
 // inside it.
 enum class Part { Root, Worksheet, Table, Row, Cell, Data, Other };
 
+// A namespace prefix declared on an open element.
+struct Binding {
+    std::wstring prefix;
+    bool spreadsheet;   // bound to the spreadsheet namespace
+    size_t depth;       // how many elements were open around the one that declared it
+};
+
 struct Reader {
     XML_Parser parser;
     std::vector<Part> open;         // the elements open now, outermost first
-    std::vector<std::wstring> cells;
+    std::vector<Binding> bindings;  // the prefixes in scope, innermost last
+    ImportRow row;                  // the cells of the row being read
     size_t cellsSeen = 0;           // Cell elements of the row so far
     bool cellHasData = false;
     int dataDepth = 0;              // > 0 inside the first Data of a cell
-    std::vector<ImportRow> *rows;
+    std::vector<ImportRow> batch;   // rows read and not yet handed over
+    RowQueue *queue;
 };
 
-// Whether an element's name, as expat reports it, is the workbook element named local: its name
-// as written without a prefix, or any prefix bound to the spreadsheet namespace.
-bool Names(const XML_Char *name, const wchar_t *local)
+// Names are resolved here rather than by expat's namespace processing, which would double the
+// parse's time: the reader keeps the prefixes declared on open elements, refuses a name whose
+// prefix is not declared (as namespace processing does), and knows which prefixes stand for the
+// spreadsheet namespace.
+const Binding *FindBinding(const Reader *reader, const wchar_t *prefix, size_t length)
 {
-    const wchar_t *separator = wcschr(name, kNameSeparator);
-    if (!separator)
-        return wcscmp(name, local) == 0;
-    const wchar_t *rest = separator + 1;
-    size_t length = wcslen(local);
-    if (wcsncmp(rest, local, length) != 0)
-        return false;
-    if (rest[length] == 0)
-        return true;                        // unprefixed, in a default namespace
-    if (rest[length] != kNameSeparator)
-        return false;
-    size_t uri = static_cast<size_t>(separator - name);
-    return uri == wcslen(kSpreadsheetNamespace) && wcsncmp(name, kSpreadsheetNamespace, uri) == 0;
+    for (auto binding = reader->bindings.rbegin(); binding != reader->bindings.rend(); ++binding)
+        if (binding->prefix.size() == length && wmemcmp(binding->prefix.data(), prefix, length) == 0)
+            return &*binding;
+    return nullptr;
 }
 
-void XMLCALL OnStart(void *data, const XML_Char *name, const XML_Char **)
+// Whether a name's prefix is declared; names without one, and xml's own, always are.
+bool PrefixDeclared(const Reader *reader, const wchar_t *name)
+{
+    const wchar_t *colon = wcschr(name, L':');
+    if (!colon)
+        return true;
+    size_t length = static_cast<size_t>(colon - name);
+    if (length == 3 && wmemcmp(name, L"xml", 3) == 0)
+        return true;
+    return FindBinding(reader, name, length) != nullptr;
+}
+
+// Whether an element's name is the workbook element named local: its name as written without a
+// prefix, or any prefix bound to the spreadsheet namespace.
+bool Names(const Reader *reader, const wchar_t *name, const wchar_t *local)
+{
+    const wchar_t *colon = wcschr(name, L':');
+    if (!colon)
+        return wcscmp(name, local) == 0;
+    if (wcscmp(colon + 1, local) != 0)
+        return false;
+    const Binding *binding = FindBinding(reader, name, static_cast<size_t>(colon - name));
+    return binding && binding->spreadsheet;
+}
+
+// Takes the namespace declarations among an element's attributes, then checks every prefix.
+bool DeclareAndCheck(Reader *reader, const XML_Char *name, const XML_Char **attributes)
+{
+    for (const XML_Char **attribute = attributes; *attribute; attribute += 2)
+        if (wcsncmp(attribute[0], L"xmlns:", 6) == 0)
+            reader->bindings.push_back(
+                Binding{attribute[0] + 6, wcscmp(attribute[1], kSpreadsheetNamespace) == 0, reader->open.size()});
+    if (!PrefixDeclared(reader, name))
+        return false;
+    for (const XML_Char **attribute = attributes; *attribute; attribute += 2)
+        if (wcsncmp(attribute[0], L"xmlns", 5) != 0 && !PrefixDeclared(reader, attribute[0]))
+            return false;
+    return true;
+}
+
+void XMLCALL OnStart(void *data, const XML_Char *name, const XML_Char **attributes)
 {
     Reader *reader = static_cast<Reader *>(data);
-    if (reader->open.size() >= static_cast<size_t>(kDeepestElement)) {
+    if (reader->open.size() >= kDeepestElement || !DeclareAndCheck(reader, name, attributes)) {
         XML_StopParser(reader->parser, XML_FALSE);
         return;
     }
@@ -97,29 +142,28 @@ void XMLCALL OnStart(void *data, const XML_Char *name, const XML_Char **)
     Part part = Part::Other;
     if (reader->open.empty())
         part = Part::Root;
-    else if (parent == Part::Root && Names(name, L"Worksheet"))
+    else if (parent == Part::Root && Names(reader, name, L"Worksheet"))
         part = Part::Worksheet;
-    else if (parent == Part::Worksheet && Names(name, L"Table"))
+    else if (parent == Part::Worksheet && Names(reader, name, L"Table"))
         part = Part::Table;
-    else if (parent == Part::Table && Names(name, L"Row"))
+    else if (parent == Part::Table && Names(reader, name, L"Row"))
         part = Part::Row;
-    else if (parent == Part::Row && Names(name, L"Cell"))
+    else if (parent == Part::Row && Names(reader, name, L"Cell"))
         part = Part::Cell;
-    else if (parent == Part::Cell && Names(name, L"Data") && !reader->cellHasData)
+    else if (parent == Part::Cell && !reader->cellHasData && Names(reader, name, L"Data"))
         part = Part::Data;
 
     if (reader->dataDepth > 0)
         reader->dataDepth++;
     switch (part) {
     case Part::Row:
-        reader->cells.clear();
         reader->cellsSeen = 0;
         break;
     case Part::Cell:
         reader->cellsSeen++;
         reader->cellHasData = false;
         if (reader->cellsSeen <= 5)
-            reader->cells.emplace_back();
+            reader->row.cells[reader->cellsSeen - 1].clear();
         break;
     case Part::Data:
         reader->cellHasData = true;
@@ -136,13 +180,17 @@ void XMLCALL OnEnd(void *data, const XML_Char *)
     Reader *reader = static_cast<Reader *>(data);
     Part part = reader->open.back();
     reader->open.pop_back();
+    while (!reader->bindings.empty() && reader->bindings.back().depth == reader->open.size())
+        reader->bindings.pop_back();
     if (reader->dataDepth > 0)
         reader->dataDepth--;
     if (part == Part::Row && reader->cellsSeen == 5) {
-        ImportRow row;
-        for (int i = 0; i < 5; i++)
-            row.cells[i] = CutCell(reader->cells[i]);
-        reader->rows->push_back(row);
+        for (std::wstring &cell : reader->row.cells)
+            if (cell.size() > kCellUnits)
+                cell.resize(IS_HIGH_SURROGATE(cell[kCellUnits - 1]) ? kCellUnits - 1 : kCellUnits);
+        reader->batch.push_back(reader->row);
+        if (reader->batch.size() >= kBatchRows)
+            HandOver(reader->queue, &reader->batch, false, false);
     }
 }
 
@@ -150,8 +198,8 @@ void XMLCALL OnEnd(void *data, const XML_Char *)
 void XMLCALL OnText(void *data, const XML_Char *text, int length)
 {
     Reader *reader = static_cast<Reader *>(data);
-    if (reader->dataDepth > 0 && reader->cellsSeen <= 5 && !reader->cells.empty())
-        reader->cells.back().append(text, length);
+    if (reader->dataDepth > 0 && reader->cellsSeen >= 1 && reader->cellsSeen <= 5)
+        reader->row.cells[reader->cellsSeen - 1].append(text, static_cast<size_t>(length));
 }
 
 // Entity declarations have no place in a workbook and are the stuff of expansion bombs: a file
@@ -215,30 +263,39 @@ private:
     LARGE_INTEGER last_;
 };
 
-bool ParseWorkbook(const std::wstring &path, std::vector<ImportRow> *rows, ImportTimings *timings)
+
+// Reads and parses the file in pieces, handing its rows to the worker as they come, and at the
+// end tells the worker how it ended. False when the file cannot be read or is not well-formed.
+bool ParseWorkbook(HANDLE file, RowQueue *queue, ImportTimings *timings)
 {
-    Stopwatch clock;
-    std::vector<char> bytes;
-    if (!ReadFileInto(path, &bytes))
+    XML_Parser parser = XML_ParserCreate(nullptr);
+    if (!parser) {
+        std::vector<ImportRow> none;
+        HandOver(queue, &none, true, false);
         return false;
-    timings->read = clock.Lap();
-    XML_Parser parser = XML_ParserCreateNS(nullptr, kNameSeparator);
-    if (!parser)
-        return false;
-    XML_SetReturnNSTriplet(parser, XML_TRUE);
+    }
     Reader reader;
     reader.parser = parser;
-    reader.rows = rows;
+    reader.queue = queue;
     XML_SetUserData(parser, &reader);
     XML_SetElementHandler(parser, OnStart, OnEnd);
     XML_SetCharacterDataHandler(parser, OnText);
     XML_SetEntityDeclHandler(parser, OnEntityDeclaration);
     XML_SetUnknownEncodingHandler(parser, OnUnknownEncoding, nullptr);
-    bool parsed = XML_Parse(parser, bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) == XML_STATUS_OK;
+
+    Stopwatch clock;
+    bool parsed = true, last = false;
+    while (parsed && !last) {
+        void *buffer = XML_GetBuffer(parser, kReadBytes);
+        DWORD got = 0;
+        parsed = buffer && ReadFile(file, buffer, kReadBytes, &got, nullptr);
+        last = got == 0;
+        timings->read += clock.Lap();
+        parsed = parsed && XML_ParseBuffer(parser, static_cast<int>(got), last) == XML_STATUS_OK;
+        timings->parse += clock.Lap();
+    }
     XML_ParserFree(parser);
-    timings->parse = clock.Lap();
-    if (!parsed)
-        rows->clear();
+    HandOver(queue, &reader.batch, true, parsed);
     return parsed;
 }
 
@@ -255,6 +312,72 @@ int CachedId(std::map<std::wstring, int> *cache, const std::wstring &key, int (*
     return id;
 }
 
+struct StoreWork {
+    sqlite3 *db;
+    RowQueue *queue;
+    int stored;
+    double seconds;
+};
+
+// The store worker: stores rows as the parse hands them over, in one transaction that it commits
+// when the whole file parsed well and rolls back otherwise, so a broken file changes nothing.
+// A small page cache lets SQLite write pages to the file while the parse still runs, rather than
+// all of them at the commit.
+DWORD WINAPI StoreRows(void *parameter)
+{
+    StoreWork *work = static_cast<StoreWork *>(parameter);
+    RowQueue *queue = work->queue;
+    sqlite3 *db = work->db;
+    double seconds = 0;
+    Stopwatch clock;
+    wchar_t cacheSize[16];
+    QueryFirstText(db, L"PRAGMA cache_size", cacheSize, 16);
+    RunStatement(db, L"PRAGMA cache_size=-4096");
+    std::map<std::wstring, int> categories, languages;
+    auto category = [](sqlite3 *store, const std::wstring &description) {
+        return GetOrCreateCategory(store, description.c_str());
+    };
+    auto language = [](sqlite3 *store, const std::wstring &code) {
+        return GetOrCreateLanguage(store, code.c_str(), L" ");
+    };
+    BeginTransaction(db);
+    PhraseInserter inserter;
+    bool prepared = BeginPhraseInserts(db, &inserter);
+    std::vector<ImportRow> rows;
+    bool parsed = false;
+    for (bool finished = false; !finished;) {
+        seconds += clock.Lap();
+        EnterCriticalSection(&queue->lock);
+        while (queue->waiting.empty() && !queue->finished)
+            SleepConditionVariableCS(&queue->changed, &queue->lock, INFINITE);
+        rows.swap(queue->waiting);
+        finished = queue->finished;
+        parsed = queue->parsed;
+        LeaveCriticalSection(&queue->lock);
+        clock.Lap();
+        for (const ImportRow &row : rows) {
+            int categoryId = CachedId(&categories, row.cells[0], category, db);
+            int sourceId = CachedId(&languages, row.cells[3], language, db);
+            int targetId = CachedId(&languages, row.cells[4], language, db);
+            if (prepared && InsertPhraseWith(&inserter, categoryId, sourceId, targetId, row.cells[1].c_str(),
+                                             row.cells[2].c_str()))
+                work->stored++;
+        }
+        rows.clear();
+    }
+    if (prepared)
+        EndPhraseInserts(&inserter);
+    if (parsed)
+        CommitTransaction(db);
+    else
+        RunStatement(db, L"Rollback");
+    wchar_t restore[48];
+    if (cacheSize[0] != 0 && FormatStatement(restore, 48, L"PRAGMA cache_size=%s", cacheSize))
+        RunStatement(db, restore);
+    work->seconds = seconds + clock.Lap();
+    return 0;
+}
+
 }  // namespace
 
 int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *timings)
@@ -263,31 +386,25 @@ int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *tim
     if (!timings)
         timings = &unused;
     *timings = ImportTimings();
-    // The whole file is parsed before anything is stored, so a broken file changes nothing.
-    std::vector<ImportRow> rows;
-    if (!ParseWorkbook(path, &rows, timings))
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
         return -1;
-    Stopwatch clock;
-
-    std::map<std::wstring, int> categories, languages;
-    auto category = [](sqlite3 *store, const std::wstring &description) {
-        return GetOrCreateCategory(store, description.c_str());
-    };
-    auto language = [](sqlite3 *store, const std::wstring &code) {
-        return GetOrCreateLanguage(store, code.c_str(), L" ");
-    };
-    int stored = 0;
-    BeginTransaction(db);
-    for (const ImportRow &row : rows) {
-        int categoryId = CachedId(&categories, row.cells[0], category, db);
-        int sourceId = CachedId(&languages, row.cells[3], language, db);
-        int targetId = CachedId(&languages, row.cells[4], language, db);
-        if (InsertPhrase(db, categoryId, sourceId, targetId, row.cells[1].c_str(), row.cells[2].c_str()))
-            stored++;
+    RowQueue queue;
+    InitializeCriticalSection(&queue.lock);
+    InitializeConditionVariable(&queue.changed);
+    StoreWork work = {db, &queue, 0, 0};
+    HANDLE worker = CreateThread(nullptr, 0, StoreRows, &work, 0, nullptr);
+    bool parsed = false;
+    if (worker) {
+        parsed = ParseWorkbook(file, &queue, timings);
+        WaitForSingleObject(worker, INFINITE);
+        CloseHandle(worker);
     }
-    CommitTransaction(db);
-    timings->store = clock.Lap();
-    return stored;
+    CloseHandle(file);
+    DeleteCriticalSection(&queue.lock);
+    timings->store = work.seconds;
+    return parsed ? work.stored : -1;
 }
 
 void ImportWorkbook(HWND owner, sqlite3 *db)

@@ -4,6 +4,7 @@
 #pragma once
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 // Opens the database at path (only its first 259 characters are used). A missing file is created
 // with the three tables and the languages en/English and es/Español. With createNew set the call
@@ -24,6 +25,17 @@ int GetOrCreateLanguage(sqlite3 *db, const wchar_t *code, const wchar_t *descrip
 // Stores a pair as given (ids of 0 included). Returns the new pair's id or 0.
 int InsertPhrase(sqlite3 *db, int categoryId, int sourceLanguageId, int targetLanguageId,
                  const wchar_t *source, const wchar_t *target);
+
+// Many pairs stored through one prepared statement with bound values, for an import: each row
+// stored is exactly what InsertPhrase stores for the same values. Begin fails (false) when the
+// statement cannot be prepared; End must follow a Begin that succeeded.
+struct PhraseInserter {
+    sqlite3_stmt *statement;
+};
+bool BeginPhraseInserts(sqlite3 *db, PhraseInserter *inserter);
+int InsertPhraseWith(PhraseInserter *inserter, int categoryId, int sourceLanguageId, int targetLanguageId,
+                     const wchar_t *source, const wchar_t *target);   // the new pair's id or 0
+void EndPhraseInserts(PhraseInserter *inserter);
 
 // Updates return true when the statement ran to its end (a missing id changes nothing and is
 // still true); false when it was not run.

@@ -77,6 +77,38 @@ int InsertPhrase(sqlite3 *db, int categoryId, int sourceLanguageId, int targetLa
     return InsertRow(db, block.statement);
 }
 
+bool BeginPhraseInserts(sqlite3 *db, PhraseInserter *inserter)
+{
+    inserter->statement = nullptr;
+    return sqlite3_prepare16_v2(db,
+                                L"INSERT INTO PHRASE (CATEGORYID,SLANGUAGEID,TLANGUAGEID,SOURCE,TARGET) "
+                                L"VALUES (?,?,?,?,?)",
+                                -1, &inserter->statement, nullptr) == SQLITE_OK;
+}
+
+int InsertPhraseWith(PhraseInserter *inserter, int categoryId, int sourceLanguageId, int targetLanguageId,
+                     const wchar_t *source, const wchar_t *target)
+{
+    sqlite3_stmt *statement = inserter->statement;
+    sqlite3_reset(statement);
+    bool bound = sqlite3_bind_int(statement, 1, categoryId) == SQLITE_OK &&
+                 sqlite3_bind_int(statement, 2, sourceLanguageId) == SQLITE_OK &&
+                 sqlite3_bind_int(statement, 3, targetLanguageId) == SQLITE_OK &&
+                 sqlite3_bind_text16(statement, 4, source, -1, SQLITE_STATIC) == SQLITE_OK &&
+                 sqlite3_bind_text16(statement, 5, target, -1, SQLITE_STATIC) == SQLITE_OK;
+    int id = bound && sqlite3_step(statement) == SQLITE_DONE
+                 ? static_cast<int>(sqlite3_last_insert_rowid(sqlite3_db_handle(statement)))
+                 : 0;
+    sqlite3_clear_bindings(statement);
+    return id;
+}
+
+void EndPhraseInserts(PhraseInserter *inserter)
+{
+    sqlite3_finalize(inserter->statement);
+    inserter->statement = nullptr;
+}
+
 bool UpdatePhrase(sqlite3 *db, int phraseId, int sourceLanguageId, int targetLanguageId,
                   const wchar_t *source, const wchar_t *target)
 {

@@ -263,6 +263,16 @@ protected:
         return ImportWorkbookFile(db, book);
     }
     ::Rows Stored() { return QueryRows(db, L"SELECT CATEGORYID,SLANGUAGEID,TLANGUAGEID,SOURCE,TARGET FROM PHRASE ORDER BY ID"); }
+    // Every row of the store, and the next ids it would give.
+    ::Rows Everything()
+    {
+        ::Rows rows = Stored();
+        for (const wchar_t *sql : {L"SELECT ID,DESCRIPTION FROM CATEGORY ORDER BY ID", L"SELECT ID,CODE,DESCRIPTION FROM LANGUAGE ORDER BY ID",
+                                   L"SELECT MAX(ID) FROM PHRASE"})
+            for (auto &row : QueryRows(db, sql))
+                rows.push_back(row);
+        return rows;
+    }
 };
 
 std::string Row5(const std::string &a, const std::string &b, const std::string &c, const std::string &d,
@@ -370,23 +380,28 @@ TEST_F(ImportTest, HostileFilesAreRefusedWhole)
     std::string deep;
     for (int i = 0; i < 1000000; i++)
         deep += "<a>";
-    int changes = sqlite3_total_changes(db);
+    Import(Row5("Before", "kept", "x", "en", "es").insert(0, "<Workbook><Worksheet><Table>") + "</Table></Worksheet></Workbook>");
+    ::Rows before = Everything();
     for (const std::string *file : {&lateError, &bomb, &deep})
         EXPECT_EQ(Import(*file), -1);
-    EXPECT_EQ(sqlite3_total_changes(db), changes);
+    EXPECT_EQ(Everything(), before);
 }
 
 TEST_F(ImportTest, BrokenFilesChangeNothing)
 {
     std::string good = "<Workbook><Worksheet><Table>" + Row5("C", "a", "b", "en", "es") + "</Table></Worksheet></Workbook>";
-    int changes = sqlite3_total_changes(db);
+    ::Rows before = Everything();
     for (const std::string &broken : {good.substr(0, good.size() - 12), good + "<extra/>",
                                       std::string("<Workbook><Worksheet><Table>") + Row5("C", "a&b", "c", "en", "es"),
-                                      std::string("not xml at all"), std::string()}) {
+                                      std::string("not xml at all"), std::string(),
+                                      // prefixes that no element declares
+                                      "<x:Workbook><Worksheet><Table>" + Row5("C", "a", "b", "en", "es") + "</Table></Worksheet></x:Workbook>",
+                                      "<Workbook><Worksheet q:name=\"1\"><Table>" + Row5("C", "a", "b", "en", "es") + "</Table></Worksheet></Workbook>",
+                                      std::string("<Workbook><Worksheet><Table xmlns:x=\"u\"/><x:Table/></Worksheet></Workbook>")}) {
         EXPECT_EQ(Import(broken), -1) << broken;
     }
     EXPECT_EQ(ImportWorkbookFile(db, folder.File(L"missing.xml")), -1);
-    EXPECT_EQ(sqlite3_total_changes(db), changes);
+    EXPECT_EQ(Everything(), before);
     EXPECT_EQ(Import("<Workbook/>"), 0);
     EXPECT_EQ(Import(good), 1);
 }

@@ -111,6 +111,30 @@ TEST_F(Records, RefusedScratchBlockLeavesTheDatabaseAlone)
     EXPECT_EQ(Pairs(), (Rows{{std::to_wstring(pair), L"0", L"1", L"2", L"hello", L"hola"}}));
 }
 
+// The import's prepared inserts store what InsertPhrase stores, value for value and type for type.
+TEST_F(Records, PreparedInsertsStoreWhatInsertPhraseStores)
+{
+    std::wstring longest(259, L'\'');
+    const wchar_t *texts[] = {L"", L"plain", L"O'Neil ''x''", L"  blanks  ", L"line\r\nbreak\ttab", L"123",
+                              L"1e5", L"NULL", L"\u4F60\u597D \U0001F600", L"%s %d \\", longest.c_str()};
+    PhraseInserter inserter;
+    ASSERT_TRUE(BeginPhraseInserts(db, &inserter));
+    int n = 0;
+    for (const wchar_t *text : texts) {
+        n++;
+        int byHelper = InsertPhrase(db, n, 0, n + 1, text, L"t");
+        int prepared = InsertPhraseWith(&inserter, n, 0, n + 1, text, L"t");
+        EXPECT_NE(byHelper, 0);
+        EXPECT_EQ(prepared, byHelper + 1);
+    }
+    EndPhraseInserts(&inserter);
+    Rows rows = QueryRows(db, L"SELECT CATEGORYID,typeof(CATEGORYID),SLANGUAGEID,typeof(SLANGUAGEID),TLANGUAGEID,"
+                              L"typeof(TLANGUAGEID),hex(SOURCE),typeof(SOURCE),hex(TARGET) FROM PHRASE ORDER BY ID");
+    ASSERT_EQ(rows.size(), 2 * std::size(texts));
+    for (size_t i = 0; i < rows.size(); i += 2)
+        EXPECT_EQ(rows[i], rows[i + 1]) << "pair " << i / 2;
+}
+
 TEST_F(Records, UpdatesChangeOnlyTheirColumns)
 {
     int travel = GetOrCreateCategory(db, L"Travel");

@@ -72,7 +72,7 @@ struct Reader {
     std::vector<Part> open;         // the elements open now, outermost first
     std::vector<Binding> bindings;  // the prefixes in scope, innermost last
     ImportRow row;                  // the cells of the row being read
-    size_t cellsSeen = 0;           // Cell elements of the row so far
+    size_t cellsSeen = 0;           // the column of the row's latest Cell, from 1
     bool cellHasData = false;
     int dataDepth = 0;              // > 0 inside the first Data of a cell
     std::vector<ImportRow> batch;   // rows read and not yet handed over
@@ -114,6 +114,29 @@ bool Names(const Reader *reader, const wchar_t *name, const wchar_t *local)
         return false;
     const Binding *binding = FindBinding(reader, name, static_cast<size_t>(colon - name));
     return binding && binding->spreadsheet;
+}
+
+// Past any row's last column: a row whose cells go back is not read.
+constexpr size_t kRefusedRow = 1000;
+
+// The column a Cell element gives itself with the spreadsheet's Index attribute (from 1); 0 when
+// it gives none or an unreadable one, kRefusedRow when it is past any row's last column.
+size_t CellIndex(const Reader *reader, const XML_Char **attributes)
+{
+    for (const XML_Char **attribute = attributes; *attribute; attribute += 2) {
+        const wchar_t *colon = wcschr(attribute[0], L':');
+        if (!colon || wcscmp(colon + 1, L"Index") != 0)
+            continue;
+        const Binding *binding = FindBinding(reader, attribute[0], static_cast<size_t>(colon - attribute[0]));
+        if (!binding || !binding->spreadsheet)
+            continue;
+        const wchar_t *digits = attribute[1];
+        size_t column = 0;
+        for (; *digits >= L'0' && *digits <= L'9' && column < kRefusedRow; digits++)
+            column = column * 10 + static_cast<size_t>(*digits - L'0');
+        return *digits == 0 ? std::min(column, kRefusedRow) : 0;
+    }
+    return 0;
 }
 
 // Takes the namespace declarations among an element's attributes, then checks every prefix.
@@ -159,12 +182,19 @@ void XMLCALL OnStart(void *data, const XML_Char *name, const XML_Char **attribut
     case Part::Row:
         reader->cellsSeen = 0;
         break;
-    case Part::Cell:
-        reader->cellsSeen++;
+    case Part::Cell: {
+        // A spreadsheet program leaves out empty cells and gives the next one its column.
+        size_t column = CellIndex(reader, attributes);
+        if (column == 0)
+            column = reader->cellsSeen + 1;
+        else if (column <= reader->cellsSeen)
+            column = kRefusedRow;
+        for (size_t skipped = reader->cellsSeen + 1; skipped <= column && skipped <= 5; skipped++)
+            reader->row.cells[skipped - 1].clear();
+        reader->cellsSeen = column;
         reader->cellHasData = false;
-        if (reader->cellsSeen <= 5)
-            reader->row.cells[reader->cellsSeen - 1].clear();
         break;
+    }
     case Part::Data:
         reader->cellHasData = true;
         reader->dataDepth = 1;

@@ -347,6 +347,34 @@ TEST_F(ImportTest, PrefixedElementsOfTheSpreadsheetNamespaceAreRead)
 }
 
 // Single-byte encodings a file may declare, through the system's code pages.
+// Spreadsheet programs leave empty cells out and give the next cell its column (from 1).
+TEST_F(ImportTest, CellsPlacedByIndexLeaveEmptyCellsBetween)
+{
+    auto cell = [](const std::string &attributes, const char *text) {
+        return "<Cell" + attributes + "><Data ss:Type=\"String\">" + text + "</Data></Cell>";
+    };
+    auto at = [](int column) { return " ss:Index=\"" + std::to_string(column) + "\""; };
+    std::string file =
+        "<Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\" xmlns:ss=\"urn:schemas-microsoft-com:office:spreadsheet\" "
+        "xmlns:o=\"urn:other\"><Worksheet><Table>"
+        // no source text, and no target text
+        "<Row>" + cell("", "Cat") + cell(at(3), "hola") + cell("", "en") + cell("", "es") + "</Row>"
+        "<Row>" + cell("", "Cat") + cell("", "hello") + cell(at(4), "en") + cell("", "es") + "</Row>"
+        // the index of the column the cell would take anyway
+        "<Row>" + cell(at(1), "Cat") + cell(at(2), "same") + cell("", "place") + cell("", "en") + cell(at(5), "es") + "</Row>"
+        // not read: a cell that goes back, a sixth column, an Index of another namespace, an empty
+        // cell at the end of the row that is left out
+        "<Row>" + cell("", "Cat") + cell(at(3), "x") + cell(at(2), "back") + cell("", "en") + cell("", "es") + "</Row>"
+        "<Row>" + cell("", "Cat") + cell("", "x") + cell("", "y") + cell("", "en") + cell(at(6), "es") + "</Row>"
+        "<Row>" + cell("", "Cat") + cell(" o:Index=\"3\"", "x") + cell("", "en") + cell("", "es") + "</Row>"
+        "<Row>" + cell("", "Cat") + cell("", "x") + cell("", "y") + cell("", "en") + "</Row>"
+        "</Table></Worksheet></Workbook>";
+    EXPECT_EQ(Import(file), 3);
+    EXPECT_EQ(Stored(), (::Rows{{L"1", L"1", L"2", L"", L"hola"},
+                                {L"1", L"1", L"2", L"hello", L""},
+                                {L"1", L"1", L"2", L"same", L"place"}}));
+}
+
 TEST_F(ImportTest, DeclaredSingleByteEncodingsAreRead)
 {
     const std::pair<const char *, std::string> files[] = {

@@ -1,0 +1,160 @@
+// The real Lingotrove.exe with the English resource module beside it: English window texts, file
+// dialog filter and messages, and the program works as in Chinese: an add with translation, an
+// export, a refused new database. The program reads the prefix's own HKEY_CURRENT_USER, so this
+// runs in the one process of the program tests.
+#include "tests/support/http_server.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "common/settings.h"
+#include "resources/resource_ids.h"
+#include "sqlite3.h"
+#include "store/phrase_store.h"
+#include "tests/support/program_process.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[256] = {};
+    SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+BOOL CALLBACK CollectText(HWND child, LPARAM texts)
+{
+    reinterpret_cast<std::vector<std::wstring> *>(texts)->push_back(TextOf(child));
+    return TRUE;
+}
+
+struct Found {
+    DWORD process;
+    bool (*wanted)(HWND);
+    HWND window;
+};
+
+BOOL CALLBACK FindWanted(HWND window, LPARAM parameter)
+{
+    Found *found = reinterpret_cast<Found *>(parameter);
+    DWORD owner = 0;
+    wchar_t className[32] = {};
+    GetWindowThreadProcessId(window, &owner);
+    GetClassNameW(window, className, 32);
+    if (owner == found->process && IsWindowVisible(window) && wcscmp(className, L"#32770") == 0 &&
+        GetWindow(window, GW_OWNER) && found->wanted(window)) {
+        found->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Waits up to 30 s for a visible dialog window of the program, owned by another one (so not the
+// main window), that wanted accepts.
+HWND WaitForDialog(const ProgramProcess &process, bool (*wanted)(HWND))
+{
+    for (int tries = 0; tries < 600; tries++) {
+        Found found = {process.info.dwProcessId, wanted, nullptr};
+        EnumWindows(FindWanted, reinterpret_cast<LPARAM>(&found));
+        if (found.window)
+            return found.window;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+bool IsMessageBox(HWND window)
+{
+    return GetDlgItem(window, 0xFFFF) != nullptr && GetDlgItem(window, IDOK) != nullptr;
+}
+
+bool IsFileDialog(HWND window)
+{
+    return GetDlgItem(window, 0x470) != nullptr;
+}
+
+bool IsNewDatabaseDialog(HWND window)
+{
+    return GetDlgItem(window, IDC_NEW_DB_NAME) != nullptr && !IsMessageBox(window);
+}
+
+class EnglishProgramTest : public ::testing::Test {
+protected:
+    TempFolder folder;
+    LoopbackServer server;
+
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey); }
+};
+
+TEST_F(EnglishProgramTest, ShowsEnglishAndWorks)
+{
+    std::wstring program = CopyBuiltProgram(folder.path);
+    ASSERT_FALSE(program.empty());
+    wchar_t built[MAX_PATH];
+    GetModuleFileNameW(nullptr, built, MAX_PATH);
+    *wcsrchr(built, L'\\') = 0;
+    ASSERT_TRUE(CopyFileW((std::wstring(built) + L"\\..\\..\\english\\Lingotrove.exe.mui").c_str(),
+                          folder.File(L"Lingotrove.exe.mui").c_str(), FALSE));
+    std::wstring store = folder.File(L"Words.db");
+    sqlite3 *db = OpenPhraseStore(store.c_str(), true);
+    int category = GetOrCreateCategory(db, L"Animals");
+    InsertPhrase(db, category, 1, 2, L"cat", L"gato");
+    sqlite3_close(db);
+    ASSERT_TRUE(StartProgramSettings(store, server.Base()));
+    ASSERT_TRUE(WriteSettingDword(kLastCategoryValue, static_cast<DWORD>(category)));
+
+    ProgramProcess process;
+    ASSERT_TRUE(process.Start(program, folder.path));
+    HWND window = process.window;
+    EXPECT_EQ(TextOf(window), L"Words - Lingotrove");
+    std::vector<std::wstring> texts;
+    EnumChildWindows(window, CollectText, reinterpret_cast<LPARAM>(&texts));
+    for (const wchar_t *label : {L"&Category", L"Language", L"Fro&m", L"&To", L"&Phrase", L"Tra&nslation", L"&Add", L"&Update"})
+        EXPECT_NE(std::find(texts.begin(), texts.end(), label), texts.end()) << "no control reads " << label;
+
+    // An add with only the phrase typed: the translation is asked for and stored with it.
+    server.Answer(200, "[[[\"perro\",\"dog\"]]]");
+    SetDlgItemTextW(window, IDC_PHRASE, L"dog");
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_ADD, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_ADD)));
+    ASSERT_TRUE(server.WaitForRequests(1, 30000));
+    db = nullptr;
+    ASSERT_EQ(sqlite3_open16(store.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(QueryRows(db, L"SELECT SOURCE,TARGET FROM PHRASE ORDER BY ID"), (Rows{{L"cat", L"gato"}, {L"dog", L"perro"}}));
+    sqlite3_close(db);
+
+    // The export's file dialog offers the English filter; the workbook is written.
+    PostMessageW(window, WM_COMMAND, IDM_EXPORT_WORKBOOK, 0);
+    HWND save = WaitForDialog(process, IsFileDialog);
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(TextOf(GetDlgItem(save, 0x470)), L"XML Files");
+    std::wstring book = folder.File(L"animals.xml");
+    if (!SetDlgItemTextW(save, 0x480, book.c_str()))
+        SetDlgItemTextW(save, 0x47C, book.c_str());
+    PostMessageW(save, WM_COMMAND, IDOK, 0);
+    for (int tries = 0; tries < 600 && GetFileAttributesW(book.c_str()) == INVALID_FILE_ATTRIBUTES; tries++)
+        Sleep(50);
+    std::string written = ReadFileBytes(book);
+    EXPECT_NE(written.find(">dog</Data>"), std::string::npos);
+    EXPECT_NE(written.find(">perro</Data>"), std::string::npos);
+
+    // A new database under a name that is taken: refused in English, under the dialog's caption.
+    PostMessageW(window, WM_COMMAND, IDM_NEW_DATABASE, 0);
+    HWND create = WaitForDialog(process, IsNewDatabaseDialog);
+    ASSERT_NE(create, nullptr);
+    EXPECT_EQ(TextOf(create), L"New Database");
+    SetDlgItemTextW(create, IDC_NEW_DB_NAME, L"Words");
+    PostMessageW(create, WM_COMMAND, MAKEWPARAM(IDC_NEW_DB_OK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(create, IDC_NEW_DB_OK)));
+    HWND box = WaitForDialog(process, IsMessageBox);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(TextOf(box), L"New Database");
+    EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), L"The database already exists, or the name is not a valid database name.");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    PostMessageW(create, WM_COMMAND, IDCANCEL, 0);
+
+    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(process.WaitForExit(60000), 0u);
+}
+
+}  // namespace

@@ -80,23 +80,13 @@ bool IsNewDatabaseDialog(HWND window)
     return GetDlgItem(window, IDC_NEW_DB_NAME) != nullptr && !IsMessageBox(window);
 }
 
-class EnglishProgramTest : public ::testing::Test {
-protected:
-    TempFolder folder;
-    LoopbackServer server;
-
-    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey); }
-};
+using EnglishProgramTest = ProgramTest;
 
 TEST_F(EnglishProgramTest, ShowsEnglishAndWorks)
 {
     std::wstring program = CopyBuiltProgram(folder.path);
     ASSERT_FALSE(program.empty());
-    wchar_t built[MAX_PATH];
-    GetModuleFileNameW(nullptr, built, MAX_PATH);
-    *wcsrchr(built, L'\\') = 0;
-    ASSERT_TRUE(CopyFileW((std::wstring(built) + L"\\..\\..\\english\\Lingotrove.exe.mui").c_str(),
-                          folder.File(L"Lingotrove.exe.mui").c_str(), FALSE));
+    ASSERT_TRUE(CopyBuilt(L"english\\Lingotrove.exe.mui", L"Lingotrove.exe.mui"));
     std::wstring store = folder.File(L"Words.db");
     sqlite3 *db = OpenPhraseStore(store.c_str(), true);
     int category = GetOrCreateCategory(db, L"Animals");

@@ -28,20 +28,9 @@ std::wstring ClipboardText()
     return text;
 }
 
-class ExamplePluginTest : public ::testing::Test {
+class ExamplePluginTest : public ProgramTest {
 protected:
-    TempFolder folder;
-    LoopbackServer server;
-
-    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey); }
-    void Install(const wchar_t *name)
-    {
-        wchar_t built[MAX_PATH];
-        GetModuleFileNameW(nullptr, built, MAX_PATH);
-        *wcsrchr(built, L'\\') = 0;
-        std::wstring source = std::wstring(built) + L"\\..\\..\\plugins\\" + name;
-        ASSERT_TRUE(CopyFileW(source.c_str(), folder.File(name).c_str(), FALSE));
-    }
+    void Install(const wchar_t *name) { ASSERT_TRUE(CopyBuilt(std::wstring(L"plugins\\") + name, name)); }
 };
 
 TEST_F(ExamplePluginTest, CopyAndSpeakTheFocusedPair)

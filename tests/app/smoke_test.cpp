@@ -1,11 +1,10 @@
 // Starts the real Lingotrove.exe in a fresh folder (run in a fresh Wine prefix by smoke.sh),
 // waits for its main window, checks what the first start leaves behind, and presses Escape.
-#include <windows.h>
+#include "tests/support/program_process.h"
 
 #include <gtest/gtest.h>
 
 #include "common/settings.h"
-#include "tests/support/program_process.h"
 #include "tests/support/temp_folder.h"
 
 namespace {

@@ -42,13 +42,7 @@ void DoubleClickFirstRow(HWND list)
     SendMessageW(list, WM_LBUTTONUP, 0, point);
 }
 
-class ProgramSpeechTest : public ::testing::Test {
-protected:
-    TempFolder folder;
-    LoopbackServer server;
-
-    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey); }
-};
+using ProgramSpeechTest = ProgramTest;
 
 TEST_F(ProgramSpeechTest, DoubleClickPlaysTheCachedFileOrDownloadsItFirst)
 {

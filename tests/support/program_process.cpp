@@ -79,3 +79,16 @@ DWORD ProgramProcess::WaitForExit(DWORD milliseconds)
     GetExitCodeProcess(info.hProcess, &code);
     return code;
 }
+
+void ProgramTest::TearDown()
+{
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+}
+
+bool ProgramTest::CopyBuilt(const std::wstring &fromBuild, const std::wstring &name)
+{
+    wchar_t built[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, built, MAX_PATH);
+    PathRemoveFileSpecW(built);
+    return CopyFileW((std::wstring(built) + L"\\..\\..\\" + fromBuild).c_str(), folder.File(name.c_str()).c_str(), FALSE) != 0;
+}

@@ -1,9 +1,13 @@
 // Runs the real Lingotrove.exe as a process of its own, for tests that drive it from outside.
 #pragma once
 
-#include <windows.h>
+#include "tests/support/http_server.h"
+
+#include <gtest/gtest.h>
 
 #include <string>
+
+#include "tests/support/temp_folder.h"
 
 // Copies the built Lingotrove.exe (two folders up from the test programs, in bin) into folder as
 // Lingotrove.exe. Returns its path, or an empty text when the copy failed.
@@ -29,4 +33,16 @@ struct ProgramProcess {
 
     // Waits for the process to end; its exit code, or STILL_ACTIVE when it did not end in time.
     DWORD WaitForExit(DWORD milliseconds);
+};
+
+// For tests of the real program: a folder for it and its files, a loopback server for its online
+// services, and the prefix's program settings removed afterwards.
+class ProgramTest : public ::testing::Test {
+protected:
+    TempFolder folder;
+    LoopbackServer server;
+
+    void TearDown() override;
+    // Copies a file of the build tree (a path from the build folder) into folder under name.
+    bool CopyBuilt(const std::wstring &fromBuild, const std::wstring &name);
 };

@@ -285,6 +285,68 @@ TEST_F(EnglishInterface, StringsHaveTheSameIdsAndFormatCodes)
     EXPECT_STREQ(text, L"%s - Lingotrove");
 }
 
+// The mnemonic of a text (the letter after "&", lowercased), or 0.
+wchar_t Mnemonic(const std::wstring &text)
+{
+    for (size_t at = text.find(L'&'); at != std::wstring::npos && at + 1 < text.size(); at = text.find(L'&', at + 2))
+        if (text[at + 1] != L'&')
+            return static_cast<wchar_t>(towlower(text[at + 1]));
+    return 0;
+}
+
+// Where one key would reach two places: within a dialog, within a menu, and between the main
+// window's controls and its menu bar (the dialog manager would take the key from the menu).
+void ExpectNoMnemonicTwice(const std::vector<std::wstring> &texts, const std::string &where)
+{
+    std::wstring seen;
+    for (const std::wstring &text : texts) {
+        wchar_t key = Mnemonic(text);
+        if (key == 0)
+            continue;
+        EXPECT_EQ(seen.find(key), std::wstring::npos) << where << ": \"" << std::string(text.begin(), text.end())
+                                                       << "\" shares its key";
+        seen += key;
+    }
+}
+
+TEST_F(EnglishInterface, NoKeyReachesTwoPlaces)
+{
+    for (HMODULE module : {chinese, english}) {
+        SCOPED_TRACE(module == chinese ? "Chinese" : "English");
+        for (WORD id : ResourceIds(module, RT_DIALOG)) {
+            Dialog dialog;
+            ASSERT_TRUE(ReadDialog(ResourceBytes(module, id, RT_DIALOG), &dialog));
+            std::vector<std::wstring> texts;
+            for (const Control &control : dialog.controls)
+                texts.push_back(control.text);
+            if (id == 1) {
+                HMENU bar = LoadMenuW(module, MAKEINTRESOURCEW(1));
+                for (int i = 0; i < GetMenuItemCount(bar); i++) {
+                    wchar_t text[64] = {};
+                    GetMenuStringW(bar, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+                    texts.push_back(text);
+                }
+                DestroyMenu(bar);
+            }
+            ExpectNoMnemonicTwice(texts, "dialog " + std::to_string(id));
+        }
+        for (WORD id : ResourceIds(module, RT_MENU)) {
+            HMENU menu = LoadMenuW(module, MAKEINTRESOURCEW(id));
+            for (int i = 0; i < GetMenuItemCount(menu); i++) {
+                HMENU popup = GetSubMenu(menu, i);
+                std::vector<std::wstring> texts;
+                for (int j = 0; popup && j < GetMenuItemCount(popup); j++) {
+                    wchar_t text[128] = {};
+                    GetMenuStringW(popup, static_cast<UINT>(j), text, 128, MF_BYPOSITION);
+                    texts.push_back(text);
+                }
+                ExpectNoMnemonicTwice(texts, "menu " + std::to_string(id) + " popup " + std::to_string(i));
+            }
+            DestroyMenu(menu);
+        }
+    }
+}
+
 TEST(FormatCodes, AreFoundInOrder)
 {
     EXPECT_EQ(FormatCodes(L"%s - x %d %.2u 50%%"), (std::vector<std::wstring>{L"%s", L"%d", L"%.2u", L"%%"}));

@@ -28,6 +28,7 @@ struct ImportTimings {
 };
 
 // Adds every five-cell row of the workbook at path to the store, in one transaction. A file that
-// cannot be read or parsed changes nothing. Returns the number of rows stored, or -1 when the
-// file was not read or not well-formed. timings, when given, receives where the time went.
+// cannot be read or parsed changes nothing, and neither does any file while the store is already
+// in a transaction. Returns the number of rows stored, or -1 when the file was not read, not
+// well-formed or not stored. timings, when given, receives where the time went.
 int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *timings = nullptr);

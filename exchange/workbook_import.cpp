@@ -12,6 +12,7 @@
 
 #include "common/dialogs.h"
 #include "resources/resource_ids.h"
+#include "sqlite3.h"
 #include "store/phrase_store.h"
 #include "store/statement.h"
 
@@ -32,10 +33,15 @@ struct ImportRow {
 // Rows go from the parse to the store worker in batches of this many.
 constexpr size_t kBatchRows = 256;
 
+// The parse waits while this many rows wait for the store, so memory stays the same whatever
+// the file's size.
+constexpr size_t kMostWaitingRows = 16 * kBatchRows;
+
 // The rows the parse hands to the store worker, and how the parse ended.
 struct RowQueue {
     CRITICAL_SECTION lock;
-    CONDITION_VARIABLE changed;
+    CONDITION_VARIABLE changed;       // rows or the end came
+    CONDITION_VARIABLE taken;         // the worker took the waiting rows
     std::vector<ImportRow> waiting;   // parsed and not yet taken by the worker
     bool finished = false;            // the parse is over
     bool parsed = false;              // and the whole file parsed well
@@ -45,6 +51,8 @@ struct RowQueue {
 void HandOver(RowQueue *queue, std::vector<ImportRow> *rows, bool finished, bool parsed)
 {
     EnterCriticalSection(&queue->lock);
+    while (!finished && queue->waiting.size() >= kMostWaitingRows)
+        SleepConditionVariableCS(&queue->taken, &queue->lock, INFINITE);
     if (queue->waiting.empty())
         queue->waiting.swap(*rows);
     else
@@ -72,7 +80,7 @@ struct Reader {
     std::vector<Part> open;         // the elements open now, outermost first
     std::vector<Binding> bindings;  // the prefixes in scope, innermost last
     ImportRow row;                  // the cells of the row being read
-    size_t cellsSeen = 0;           // the column of the row's latest Cell, from 1
+    size_t cellsSeen = 0;           // Cell elements of the row so far
     bool cellHasData = false;
     int dataDepth = 0;              // > 0 inside the first Data of a cell
     std::vector<ImportRow> batch;   // rows read and not yet handed over
@@ -116,29 +124,6 @@ bool Names(const Reader *reader, const wchar_t *name, const wchar_t *local)
     return binding && binding->spreadsheet;
 }
 
-// Past any row's last column: a row whose cells go back is not read.
-constexpr size_t kRefusedRow = 1000;
-
-// The column a Cell element gives itself with the spreadsheet's Index attribute (from 1); 0 when
-// it gives none or an unreadable one, kRefusedRow when it is past any row's last column.
-size_t CellIndex(const Reader *reader, const XML_Char **attributes)
-{
-    for (const XML_Char **attribute = attributes; *attribute; attribute += 2) {
-        const wchar_t *colon = wcschr(attribute[0], L':');
-        if (!colon || wcscmp(colon + 1, L"Index") != 0)
-            continue;
-        const Binding *binding = FindBinding(reader, attribute[0], static_cast<size_t>(colon - attribute[0]));
-        if (!binding || !binding->spreadsheet)
-            continue;
-        const wchar_t *digits = attribute[1];
-        size_t column = 0;
-        for (; *digits >= L'0' && *digits <= L'9' && column < kRefusedRow; digits++)
-            column = column * 10 + static_cast<size_t>(*digits - L'0');
-        return *digits == 0 ? std::min(column, kRefusedRow) : 0;
-    }
-    return 0;
-}
-
 // Takes the namespace declarations among an element's attributes, then checks every prefix.
 bool DeclareAndCheck(Reader *reader, const XML_Char *name, const XML_Char **attributes)
 {
@@ -158,6 +143,8 @@ void XMLCALL OnStart(void *data, const XML_Char *name, const XML_Char **attribut
 {
     Reader *reader = static_cast<Reader *>(data);
     if (reader->open.size() >= kDeepestElement || !DeclareAndCheck(reader, name, attributes)) {
+        // expat still reports the end of an empty element it was stopped in: it finds it open.
+        reader->open.push_back(Part::Other);
         XML_StopParser(reader->parser, XML_FALSE);
         return;
     }
@@ -182,19 +169,12 @@ void XMLCALL OnStart(void *data, const XML_Char *name, const XML_Char **attribut
     case Part::Row:
         reader->cellsSeen = 0;
         break;
-    case Part::Cell: {
-        // A spreadsheet program leaves out empty cells and gives the next one its column.
-        size_t column = CellIndex(reader, attributes);
-        if (column == 0)
-            column = reader->cellsSeen + 1;
-        else if (column <= reader->cellsSeen)
-            column = kRefusedRow;
-        for (size_t skipped = reader->cellsSeen + 1; skipped <= column && skipped <= 5; skipped++)
-            reader->row.cells[skipped - 1].clear();
-        reader->cellsSeen = column;
+    case Part::Cell:
+        reader->cellsSeen++;
         reader->cellHasData = false;
+        if (reader->cellsSeen <= 5)
+            reader->row.cells[reader->cellsSeen - 1].clear();
         break;
-    }
     case Part::Data:
         reader->cellHasData = true;
         reader->dataDepth = 1;
@@ -228,8 +208,12 @@ void XMLCALL OnEnd(void *data, const XML_Char *)
 void XMLCALL OnText(void *data, const XML_Char *text, int length)
 {
     Reader *reader = static_cast<Reader *>(data);
-    if (reader->dataDepth > 0 && reader->cellsSeen >= 1 && reader->cellsSeen <= 5)
-        reader->row.cells[reader->cellsSeen - 1].append(text, static_cast<size_t>(length));
+    if (reader->dataDepth > 0 && reader->cellsSeen >= 1 && reader->cellsSeen <= 5) {
+        // One unit past the cut is kept, so that the cut can tell a split surrogate pair.
+        std::wstring &cell = reader->row.cells[reader->cellsSeen - 1];
+        if (cell.size() <= kCellUnits)
+            cell.append(text, std::min(static_cast<size_t>(length), kCellUnits + 1 - cell.size()));
+    }
 }
 
 // Entity declarations have no place in a workbook and are the stuff of expansion bombs: a file
@@ -346,6 +330,7 @@ struct StoreWork {
     sqlite3 *db;
     RowQueue *queue;
     int stored;
+    bool committed;   // the rows are in the store
     double seconds;
 };
 
@@ -370,9 +355,14 @@ DWORD WINAPI StoreRows(void *parameter)
     auto language = [](sqlite3 *store, const std::wstring &code) {
         return GetOrCreateLanguage(store, code.c_str(), L" ");
     };
-    BeginTransaction(db);
+    // The rows are stored only within a transaction of the import's own, so that a broken file
+    // can be undone; a store already in a transaction stores nothing.
+    bool own = sqlite3_get_autocommit(db) != 0;
+    if (own)
+        BeginTransaction(db);
+    own = own && sqlite3_get_autocommit(db) == 0;
     PhraseInserter inserter;
-    bool prepared = BeginPhraseInserts(db, &inserter);
+    bool prepared = own && BeginPhraseInserts(db, &inserter);
     std::vector<ImportRow> rows;
     bool parsed = false;
     for (bool finished = false; !finished;) {
@@ -384,22 +374,25 @@ DWORD WINAPI StoreRows(void *parameter)
         finished = queue->finished;
         parsed = queue->parsed;
         LeaveCriticalSection(&queue->lock);
+        WakeConditionVariable(&queue->taken);
         clock.Lap();
+        // Rows that came before a broken part are not worth storing: all of them are undone.
+        // Without a transaction of its own (or the insert statement) nothing is stored at all.
+        if ((finished && !parsed) || !prepared)
+            rows.clear();
         for (const ImportRow &row : rows) {
             int categoryId = CachedId(&categories, row.cells[0], category, db);
             int sourceId = CachedId(&languages, row.cells[3], language, db);
             int targetId = CachedId(&languages, row.cells[4], language, db);
-            if (prepared && InsertPhraseWith(&inserter, categoryId, sourceId, targetId, row.cells[1].c_str(),
-                                             row.cells[2].c_str()))
+            if (InsertPhraseWith(&inserter, categoryId, sourceId, targetId, row.cells[1].c_str(), row.cells[2].c_str()))
                 work->stored++;
         }
         rows.clear();
     }
     if (prepared)
         EndPhraseInserts(&inserter);
-    if (parsed)
-        CommitTransaction(db);
-    else
+    work->committed = own && parsed && RunStatement(db, L"Commit") == SQLITE_DONE;
+    if (own && !work->committed)
         RunStatement(db, L"Rollback");
     wchar_t restore[48];
     if (cacheSize[0] != 0 && FormatStatement(restore, 48, L"PRAGMA cache_size=%s", cacheSize))
@@ -423,7 +416,8 @@ int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *tim
     RowQueue queue;
     InitializeCriticalSection(&queue.lock);
     InitializeConditionVariable(&queue.changed);
-    StoreWork work = {db, &queue, 0, 0};
+    InitializeConditionVariable(&queue.taken);
+    StoreWork work = {db, &queue, 0, false, 0};
     HANDLE worker = CreateThread(nullptr, 0, StoreRows, &work, 0, nullptr);
     bool parsed = false;
     if (worker) {
@@ -434,7 +428,7 @@ int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *tim
     CloseHandle(file);
     DeleteCriticalSection(&queue.lock);
     timings->store = work.seconds;
-    return parsed ? work.stored : -1;
+    return parsed && work.committed ? work.stored : -1;
 }
 
 void ImportWorkbook(HWND owner, sqlite3 *db)

@@ -138,13 +138,14 @@ void DescribeMenu(HMENU menu, const std::wstring &place, std::vector<std::wstrin
         wchar_t text[256] = {};
         MENUITEMINFOW info = {};
         info.cbSize = sizeof info;
-        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
+        info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
         info.dwTypeData = text;
         info.cch = 256;
         GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
         std::wstring here = place + L"/" + std::to_wstring(i);
         std::wstring kind = (info.fType & MFT_SEPARATOR) ? L"separator" : info.hSubMenu ? L"popup" : L"command";
-        items->push_back(here + L" " + kind + L" " + std::to_wstring(info.hSubMenu ? 0 : info.wID));
+        items->push_back(here + L" " + kind + L" " + std::to_wstring(info.hSubMenu ? 0 : info.wID) + L" type " +
+                         std::to_wstring(info.fType) + L" state " + std::to_wstring(info.fState));
         texts->push_back(text);
         if (info.hSubMenu)
             DescribeMenu(info.hSubMenu, here, items, texts);

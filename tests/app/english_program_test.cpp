@@ -1,7 +1,8 @@
 // The real Lingotrove.exe with the English resource module beside it: English window texts, file
 // dialog filter and messages, and the program works as in Chinese: an add with translation, an
-// export, a refused new database. The program reads the prefix's own HKEY_CURRENT_USER, so this
-// runs in the one process of the program tests.
+// export, a refused new database. (Wine lets no process read another's menus: the menus are
+// compared in the modules themselves.) The program reads the prefix's own HKEY_CURRENT_USER, so
+// this runs in the one process of the program tests.
 #include "tests/support/http_server.h"
 
 #include <gtest/gtest.h>
@@ -51,18 +52,36 @@ BOOL CALLBACK FindWanted(HWND window, LPARAM parameter)
     return TRUE;
 }
 
+HWND FindDialog(const ProgramProcess &process, bool (*wanted)(HWND))
+{
+    Found found = {process.info.dwProcessId, wanted, nullptr};
+    EnumWindows(FindWanted, reinterpret_cast<LPARAM>(&found));
+    return found.window;
+}
+
 // Waits up to 30 s for a visible dialog window of the program, owned by another one (so not the
-// main window), that wanted accepts.
+// main window), that wanted accepts. Wine tells no other process when a window is shown (an
+// out-of-context EVENT_OBJECT_SHOW hook never fires), so the windows are looked at every 50 ms.
 HWND WaitForDialog(const ProgramProcess &process, bool (*wanted)(HWND))
 {
-    for (int tries = 0; tries < 600; tries++) {
-        Found found = {process.info.dwProcessId, wanted, nullptr};
-        EnumWindows(FindWanted, reinterpret_cast<LPARAM>(&found));
-        if (found.window)
-            return found.window;
+    HWND found = FindDialog(process, wanted);
+    for (DWORD start = GetTickCount(); !found && GetTickCount() - start < 30000; found = FindDialog(process, wanted))
         Sleep(50);
+    return found;
+}
+
+// Waits up to 30 s for a file to appear in its folder.
+bool WaitForFile(const std::wstring &folder, const std::wstring &file)
+{
+    HANDLE change = FindFirstChangeNotificationW(folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+    bool there = GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES;
+    for (DWORD start = GetTickCount(); !there && GetTickCount() - start < 30000;) {
+        WaitForSingleObject(change, 1000);
+        FindNextChangeNotification(change);
+        there = GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES;
     }
-    return nullptr;
+    FindCloseChangeNotification(change);
+    return there;
 }
 
 bool IsMessageBox(HWND window)
@@ -123,8 +142,7 @@ TEST_F(EnglishProgramTest, ShowsEnglishAndWorks)
     if (!SetDlgItemTextW(save, 0x480, book.c_str()))
         SetDlgItemTextW(save, 0x47C, book.c_str());
     PostMessageW(save, WM_COMMAND, IDOK, 0);
-    for (int tries = 0; tries < 600 && GetFileAttributesW(book.c_str()) == INVALID_FILE_ATTRIBUTES; tries++)
-        Sleep(50);
+    ASSERT_TRUE(WaitForFile(folder.path, book));
     std::string written = ReadFileBytes(book);
     EXPECT_NE(written.find(">dog</Data>"), std::string::npos);
     EXPECT_NE(written.find(">perro</Data>"), std::string::npos);
@@ -139,7 +157,7 @@ TEST_F(EnglishProgramTest, ShowsEnglishAndWorks)
     HWND box = WaitForDialog(process, IsMessageBox);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(TextOf(box), L"New Database");
-    EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), L"The database already exists, or the name is not a valid database name.");
+    EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), L"The database already exists, or its name is not valid.");
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     PostMessageW(create, WM_COMMAND, IDCANCEL, 0);
 

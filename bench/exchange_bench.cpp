@@ -116,8 +116,11 @@ int wmain(int argc, wchar_t **argv)
     double total = Now() - start;
     double now, peak;
     Memory(&now, &peak);
+    WIN32_FILE_ATTRIBUTE_DATA file = {};
+    GetFileAttributesExW(book.c_str(), GetFileExInfoStandard, &file);
     printf("workbook import, %d pairs: %.3f s (read %.3f, parse %.3f, store %.3f alongside the parse); "
-           "peak private memory %.1f MiB\n", stored, total, timings.read, timings.parse, timings.store, peak);
+           "peak private memory %.1f MiB, the file being %.1f MiB\n", stored, total, timings.read, timings.parse,
+           timings.store, peak, file.nFileSizeLow / 1048576.0);
     if (argc > 1)
         WriteCsv(db, argv[1]);
 

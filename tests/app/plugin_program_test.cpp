@@ -35,11 +35,8 @@ protected:
 
 TEST_F(ExamplePluginTest, CopyAndSpeakTheFocusedPair)
 {
-    std::wstring program = CopyBuiltProgram(folder.path);
-    ASSERT_FALSE(program.empty());
     Install(L"copy_pair.plugin");
     Install(L"speak_pair.plugin");
-    std::wstring store = folder.File(L"Words.db");
     sqlite3 *db = OpenPhraseStore(store.c_str(), true);
     int category = GetOrCreateCategory(db, L"Animals");
     InsertPhrase(db, category, 1, 2, L"cat", L"gato");

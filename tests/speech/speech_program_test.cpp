@@ -46,10 +46,6 @@ using ProgramSpeechTest = ProgramTest;
 
 TEST_F(ProgramSpeechTest, DoubleClickPlaysTheCachedFileOrDownloadsItFirst)
 {
-    std::wstring program = CopyBuiltProgram(folder.path);
-    ASSERT_FALSE(program.empty());
-
-    std::wstring store = folder.File(L"Words.db");
     sqlite3 *db = OpenPhraseStore(store.c_str(), true);
     int cached = GetOrCreateCategory(db, L"Cached");
     int fresh = GetOrCreateCategory(db, L"Fresh");
@@ -91,9 +87,6 @@ TEST_F(ProgramSpeechTest, DoubleClickPlaysTheCachedFileOrDownloadsItFirst)
 
 TEST_F(ProgramSpeechTest, EscapeDuringABulkDownloadThenExitEndsCleanly)
 {
-    std::wstring program = CopyBuiltProgram(folder.path);
-    ASSERT_FALSE(program.empty());
-    std::wstring store = folder.File(L"Words.db");
     sqlite3 *db = OpenPhraseStore(store.c_str(), true);
     int category = GetOrCreateCategory(db, L"Travel");
     for (const wchar_t *target : {L"uno", L"dos", L"tres"})

@@ -26,15 +26,20 @@ BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM lParam)
 
 }  // namespace
 
-std::wstring CopyBuiltProgram(const std::wstring &folder)
+// Copies a file of the build tree (a path from the build folder, two folders up from the test
+// programs) to target.
+static bool CopyFromBuild(const std::wstring &fromBuild, const std::wstring &target)
 {
     wchar_t built[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, built, MAX_PATH);
     PathRemoveFileSpecW(built);
+    return CopyFileW((std::wstring(built) + L"\\..\\..\\" + fromBuild).c_str(), target.c_str(), FALSE) != 0;
+}
+
+std::wstring CopyBuiltProgram(const std::wstring &folder)
+{
     std::wstring program = folder + L"\\Lingotrove.exe";
-    if (!CopyFileW((std::wstring(built) + L"\\..\\..\\bin\\Lingotrove.exe").c_str(), program.c_str(), FALSE))
-        return std::wstring();
-    return program;
+    return CopyFromBuild(L"bin\\Lingotrove.exe", program) ? program : std::wstring();
 }
 
 bool StartProgramSettings(const std::wstring &store, const std::wstring &serviceBase)
@@ -80,6 +85,12 @@ DWORD ProgramProcess::WaitForExit(DWORD milliseconds)
     return code;
 }
 
+void ProgramTest::SetUp()
+{
+    program = CopyBuiltProgram(folder.path);
+    ASSERT_FALSE(program.empty());
+}
+
 void ProgramTest::TearDown()
 {
     RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
@@ -87,8 +98,5 @@ void ProgramTest::TearDown()
 
 bool ProgramTest::CopyBuilt(const std::wstring &fromBuild, const std::wstring &name)
 {
-    wchar_t built[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, built, MAX_PATH);
-    PathRemoveFileSpecW(built);
-    return CopyFileW((std::wstring(built) + L"\\..\\..\\" + fromBuild).c_str(), folder.File(name.c_str()).c_str(), FALSE) != 0;
+    return CopyFromBuild(fromBuild, folder.File(name));
 }

@@ -35,13 +35,16 @@ struct ProgramProcess {
     DWORD WaitForExit(DWORD milliseconds);
 };
 
-// For tests of the real program: a folder for it and its files, a loopback server for its online
+// For tests of the real program: a folder with a copy of it, a loopback server for its online
 // services, and the prefix's program settings removed afterwards.
 class ProgramTest : public ::testing::Test {
 protected:
     TempFolder folder;
     LoopbackServer server;
+    std::wstring program;                           // the copy of Lingotrove.exe in folder
+    std::wstring store = folder.File(L"Words.db");  // where a test keeps its phrase store
 
+    void SetUp() override;
     void TearDown() override;
     // Copies a file of the build tree (a path from the build folder) into folder under name.
     bool CopyBuilt(const std::wstring &fromBuild, const std::wstring &name);

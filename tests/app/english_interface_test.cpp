@@ -2,7 +2,7 @@
 // the same dialogs with the same controls (ids, order, kinds and styles), the same menus with the
 // same commands at the same places, the same strings with the same format codes, and no Chinese
 // text left in the English one.
-#include <windows.h>
+#include "tests/support/program_process.h"
 
 #include <gtest/gtest.h>
 
@@ -11,14 +11,6 @@
 #include <vector>
 
 namespace {
-
-std::wstring BuiltFile(const wchar_t *relative)
-{
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    *wcsrchr(path, L'\\') = 0;
-    return std::wstring(path) + L"\\..\\..\\" + relative;
-}
 
 // Whether a text holds Han characters or full-width punctuation.
 bool HasChinese(const std::wstring &text)

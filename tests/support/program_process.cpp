@@ -26,14 +26,17 @@ BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM lParam)
 
 }  // namespace
 
-// Copies a file of the build tree (a path from the build folder, two folders up from the test
-// programs) to target.
-static bool CopyFromBuild(const std::wstring &fromBuild, const std::wstring &target)
+std::wstring BuiltFile(const std::wstring &fromBuild)
 {
     wchar_t built[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, built, MAX_PATH);
     PathRemoveFileSpecW(built);
-    return CopyFileW((std::wstring(built) + L"\\..\\..\\" + fromBuild).c_str(), target.c_str(), FALSE) != 0;
+    return std::wstring(built) + L"\\..\\..\\" + fromBuild;
+}
+
+static bool CopyFromBuild(const std::wstring &fromBuild, const std::wstring &target)
+{
+    return CopyFileW(BuiltFile(fromBuild).c_str(), target.c_str(), FALSE) != 0;
 }
 
 std::wstring CopyBuiltProgram(const std::wstring &folder)

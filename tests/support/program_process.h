@@ -9,6 +9,10 @@
 
 #include "tests/support/temp_folder.h"
 
+// The path of a file of the build tree, given from the build folder (two folders up from the
+// test programs).
+std::wstring BuiltFile(const std::wstring &fromBuild);
+
 // Copies the built Lingotrove.exe (two folders up from the test programs, in bin) into folder as
 // Lingotrove.exe. Returns its path, or an empty text when the copy failed.
 std::wstring CopyBuiltProgram(const std::wstring &folder);

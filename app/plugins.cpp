@@ -23,10 +23,18 @@ wchar_t g_folder[MAX_PATH] = {};
 // Calls function with count 32-bit arguments and returns what it leaves in EAX. The stack pointer
 // is put back afterwards, so a function built as __cdecl (which leaves its arguments on the
 // stack) does the program no harm where __stdcall was expected.
-DWORD CallKeepingStack(FARPROC function, const DWORD *arguments, int count)
+UINT_PTR CallKeepingStack(FARPROC function, const UINT_PTR *arguments, int count)
 {
-    DWORD result = 0;
-#if defined(__GNUC__) && defined(__i386__)
+    UINT_PTR result = 0;
+#if defined(_WIN64)
+    // x64 has one calling convention, in which the caller owns the stack: nothing to restore.
+    typedef UINT_PTR(WINAPI * Two)(UINT_PTR, UINT_PTR);
+    typedef UINT_PTR(WINAPI * Five)(UINT_PTR, UINT_PTR, UINT_PTR, UINT_PTR, UINT_PTR);
+    if (count == 2)
+        result = reinterpret_cast<Two>(function)(arguments[0], arguments[1]);
+    else if (count == 5)
+        result = reinterpret_cast<Five>(function)(arguments[0], arguments[1], arguments[2], arguments[3], arguments[4]);
+#elif defined(__GNUC__) && defined(__i386__)
     asm volatile(
         "movl %%esp, %%esi\n\t"
         "1:\n\t"
@@ -58,7 +66,7 @@ DWORD CallKeepingStack(FARPROC function, const DWORD *arguments, int count)
         mov result, eax
     }
 #else
-#error "plug-ins are 32-bit x86 libraries"
+#error "plug-ins are x86 or x64 libraries"
 #endif
     return result;
 }
@@ -79,7 +87,7 @@ const wchar_t *AskCaption(HMODULE module)
     FARPROC info = GetProcAddress(module, "LingotrovePluginInfo");
     if (!info)
         return nullptr;
-    const DWORD arguments[2] = {LINGOTROVE_PLUGIN_VERSION, LINGOTROVE_PLUGIN_NINE};
+    const UINT_PTR arguments[2] = {LINGOTROVE_PLUGIN_VERSION, LINGOTROVE_PLUGIN_NINE};
     const LingotrovePluginInfoRecord *record =
         reinterpret_cast<const LingotrovePluginInfoRecord *>(CallKeepingStack(info, arguments, 2));
     if (!record)
@@ -163,12 +171,10 @@ void RunPlugin(HWND window, ShellState *shell, int n)
         GetRowText(list, row, 0, sourceText, 128);
         GetPhraseLanguageCodes(shell->db, static_cast<int>(RowId(list, row)), sourceCode, targetCode);
     }
-    const DWORD arguments[5] = {
-        static_cast<DWORD>(reinterpret_cast<UINT_PTR>(window)),
-        static_cast<DWORD>(reinterpret_cast<UINT_PTR>(sourceCode)),
-        static_cast<DWORD>(reinterpret_cast<UINT_PTR>(sourceText)),
-        static_cast<DWORD>(reinterpret_cast<UINT_PTR>(targetCode)),
-        static_cast<DWORD>(reinterpret_cast<UINT_PTR>(targetText)),
+    const UINT_PTR arguments[5] = {
+        reinterpret_cast<UINT_PTR>(window),     reinterpret_cast<UINT_PTR>(sourceCode),
+        reinterpret_cast<UINT_PTR>(sourceText), reinterpret_cast<UINT_PTR>(targetCode),
+        reinterpret_cast<UINT_PTR>(targetText),
     };
     CallKeepingStack(execute, arguments, 5);
 }

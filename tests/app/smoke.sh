@@ -12,4 +12,4 @@ cleanup() {
 }
 trap cleanup EXIT
 "$scripts/wine-prefix" "$prefix" headless 2>/dev/null
-WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all wine "$smoke"
+WINEPREFIX=$prefix WINEARCH=${LINGOTROVE_WINEARCH:-win32} WINEDEBUG=-all wine "$smoke"

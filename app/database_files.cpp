@@ -67,8 +67,8 @@ void OpenDatabase(HWND window, ShellState *shell, int mode)
     if (!ChooseDatabase(window, mode, path))
         return;
     bool existed = GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
-    sqlite3 *db = nullptr;
-    if (sqlite3_open16(path, &db) != SQLITE_OK || !IsPhraseStore(db)) {
+    sqlite3 *db = OpenStoreConnection(path);
+    if (!db || !IsPhraseStore(db)) {
         sqlite3_close(db);
         // Opening a missing file makes an empty one: it goes again.
         if (!existed)

@@ -192,11 +192,11 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
     }
     case IDM_EXAM_CATEGORY: {
         bool reversed = CtrlHeld();
-        ExportExamPage(window, db, SelectedCategoryOrNone(window), nullptr, reversed);
+        ExportExamPage(window, db, SelectedCategoryOrNone(window), reversed);
         break;
     }
     case IDM_EXAM_ALL:
-        ExportExamPage(window, db, 0, nullptr, CtrlHeld());
+        ExportExamPage(window, db, 0, CtrlHeld());
         break;
     case IDM_EXAM_PER_CATEGORY:
         ExportExamPagesToChosenFolder(window, db);

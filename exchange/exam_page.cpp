@@ -31,14 +31,16 @@ void WritePairText(OutputFile *file, sqlite3_stmt *statement, int column)
     file->Write(ToUtf8(JavaScriptStringContents(text.c_str()).c_str(), false));
 }
 
-void WriteWords(OutputFile *file, sqlite3 *db, int categoryId, bool reversed)
+// False when the store could not be read to the end: a page with some words missing is no page.
+bool WriteWords(OutputFile *file, sqlite3 *db, int categoryId, bool reversed)
 {
     sqlite3_stmt *statement = PrepareExportQuery(db, categoryId, reversed);
     if (!statement)
-        return;
+        return false;
     int previous = 0;
     bool first = true;
-    while (sqlite3_step(statement) == SQLITE_ROW) {
+    int step;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
         // Pairs of no existing category come first, under a heading without a description.
         int category = sqlite3_column_int(statement, 5);
         if (first || category != previous) {
@@ -55,6 +57,7 @@ void WriteWords(OutputFile *file, sqlite3 *db, int categoryId, bool reversed)
         file->Write("\"\r\n");
     }
     sqlite3_finalize(statement);
+    return step == SQLITE_DONE;
 }
 
 }  // namespace
@@ -96,19 +99,17 @@ bool WriteExamPage(sqlite3 *db, int categoryId, bool reversed, const std::wstrin
     if (!file.IsOpen())
         return false;
     file.Write(page, marker);
-    WriteWords(&file, db, categoryId, reversed);
+    if (!WriteWords(&file, db, categoryId, reversed))
+        return false;
     file.Write(page + marker + 1, size - marker - 1);
     return file.Finish();
 }
 
-void ExportExamPage(HWND owner, sqlite3 *db, int categoryId, const wchar_t *path, bool reversed)
+void ExportExamPage(HWND owner, sqlite3 *db, int categoryId, bool reversed)
 {
     wchar_t file[MAX_PATH];
-    if (path)
-        CopyBounded(file, path, MAX_PATH);
-    else if (!AskFileName(owner, file, TRUE, L"htm", IDS_FILTER_HTML))
-        return;
-    WriteExamPage(db, categoryId, reversed, file);
+    if (AskFileName(owner, file, TRUE, L"htm", IDS_FILTER_HTML) && !WriteExamPage(db, categoryId, reversed, file))
+        ShowErrorMessage(owner, IDS_NOT_EXPORTED, file);
 }
 
 std::wstring ExamPagePath(const wchar_t *folder, const wchar_t *description)
@@ -130,16 +131,30 @@ std::wstring ExamPagePath(const wchar_t *folder, const wchar_t *description)
     return path + L".htm";
 }
 
-void ExportExamPagesToFolder(HWND owner, sqlite3 *db, const wchar_t *folder, bool reversed)
+bool WriteExamPagesToFolder(sqlite3 *db, const wchar_t *folder, bool reversed)
 {
+    // The categories and their pages come from one state of the file.
+    ReadTransaction snapshot(db);
     sqlite3_stmt *statement = nullptr;
     if (sqlite3_prepare16_v2(db, L"SELECT ID,DESCRIPTION FROM CATEGORY ORDER BY DESCRIPTION", -1, &statement,
-                             nullptr) != SQLITE_OK)
-        return;
-    while (sqlite3_step(statement) == SQLITE_ROW) {
+                             nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        return false;
+    }
+    bool all = true;
+    int step;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
         std::wstring path = ExamPagePath(folder, ColumnText(statement, 1));
         if (!path.empty())
-            ExportExamPage(owner, db, sqlite3_column_int(statement, 0), path.c_str(), reversed);
+            all = WriteExamPage(db, sqlite3_column_int(statement, 0), reversed, path) && all;
     }
     sqlite3_finalize(statement);
+    return all && step == SQLITE_DONE;
+}
+
+void ExportExamPagesToFolder(HWND owner, sqlite3 *db, const wchar_t *folder, bool reversed)
+{
+    // One message for the whole folder, not one for every page.
+    if (!WriteExamPagesToFolder(db, folder, reversed))
+        ShowErrorMessage(owner, IDS_NOT_EXPORTED, folder);
 }

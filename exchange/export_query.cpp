@@ -17,8 +17,9 @@ static bool CategoryJoin(int categoryId, wchar_t *join)
     return FormatStatement(join, 96, L"join category c on p.categoryid = c.id and p.categoryid = %d", categoryId);
 }
 
-unsigned CountExportRows(sqlite3 *db, int categoryId)
+bool CountExportRows(sqlite3 *db, int categoryId, unsigned *rows)
 {
+    *rows = 0;
     wchar_t join[96];
     wchar_t sql[512];
     if (!CategoryJoin(categoryId, join) ||
@@ -26,13 +27,17 @@ unsigned CountExportRows(sqlite3 *db, int categoryId)
                          L"select count(*) from phrase p %s "
                          L"join language s on p.slanguageid = s.id join language t on p.tlanguageid = t.id",
                          join))
-        return 0;
+        return false;
     sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
-        return 0;
-    unsigned rows = sqlite3_step(statement) == SQLITE_ROW ? static_cast<unsigned>(sqlite3_column_int(statement, 0)) : 0;
+    if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        return false;
+    }
+    bool counted = sqlite3_step(statement) == SQLITE_ROW;
+    if (counted)
+        *rows = static_cast<unsigned>(sqlite3_column_int(statement, 0));
     sqlite3_finalize(statement);
-    return rows;
+    return counted;
 }
 
 sqlite3_stmt *PrepareExportQuery(sqlite3 *db, int categoryId, bool reversed)

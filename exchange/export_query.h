@@ -13,6 +13,7 @@ struct sqlite3_stmt;
 // Returns null when the statement cannot be prepared; the caller steps and finalizes it.
 sqlite3_stmt *PrepareExportQuery(sqlite3 *db, int categoryId, bool reversed);
 
-// The number of rows the export query gives for categoryId, counted without sorting them;
-// 0 when the count cannot be made.
-unsigned CountExportRows(sqlite3 *db, int categoryId);
+// Counts, without sorting them, the rows the export query gives for categoryId. False when the
+// count cannot be made (the store locked by another program past the busy timeout, say); rows is
+// then 0. Run both in one ReadTransaction for the count to match the rows.
+bool CountExportRows(sqlite3 *db, int categoryId, unsigned *rows);

@@ -1,5 +1,6 @@
 // Spreadsheet workbooks (XML Spreadsheet 2003, UTF-8): exporting phrase pairs and importing them.
-// Main thread. Nothing is reported to the user.
+// Main thread. The commands tell the user when a file could not be written or stored; the
+// functions below only return it.
 #pragma once
 
 #include <windows.h>
@@ -13,10 +14,11 @@ struct sqlite3;
 void ExportWorkbook(HWND owner, sqlite3 *db, int categoryId, bool reversed);
 
 // Writes the workbook to path; true when the file was written whole. A file that cannot be
-// written leaves whatever was at path before untouched.
+// written, or a store that cannot be read to the end, leaves whatever was at path untouched.
 bool WriteWorkbook(sqlite3 *db, int categoryId, bool reversed, const std::wstring &path);
 
-// Asks for a workbook and adds its rows to the store.
+// Asks for a workbook and adds its rows to the store, telling the user when they could not be
+// stored.
 void ImportWorkbook(HWND owner, sqlite3 *db);
 
 // Where an import's time goes, in seconds. The rows are stored while the file is parsed, so the
@@ -27,8 +29,13 @@ struct ImportTimings {
     double store;   // the store worker's own time: lookups, inserts and the commit
 };
 
+// What ImportWorkbookFile returns when nothing was stored.
+constexpr int kImportUnreadable = -1;   // the file could not be read, or is not well-formed
+constexpr int kImportNotStored = -2;    // the store failed (locked by another program past the
+                                        // busy timeout, a full disk, already in a transaction)
+
 // Adds every five-cell row of the workbook at path to the store, in one transaction. A file that
-// cannot be read or parsed changes nothing, and neither does any file while the store is already
-// in a transaction. Returns the number of rows stored, or -1 when the file was not read, not
-// well-formed or not stored. timings, when given, receives where the time went.
+// cannot be read or parsed changes nothing, and neither does a store that fails at any step: the
+// import stops there and leaves the store as it was. Returns the number of rows stored, or one of
+// the two results above. timings, when given, receives where the time went.
 int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *timings = nullptr);

@@ -71,6 +71,19 @@ void WriteRow(OutputFile *file, sqlite3_stmt *statement, std::string *row)
     file->Write(*row);
 }
 
+// Writes the rows of the prepared query, which must be exactly rows many. False when a step fails
+// or the query gives more or fewer rows than counted.
+bool WriteRows(OutputFile *file, sqlite3_stmt *statement, unsigned rows)
+{
+    std::string row;
+    for (unsigned written = 0; written < rows; written++) {
+        if (sqlite3_step(statement) != SQLITE_ROW)
+            return false;
+        WriteRow(file, statement, &row);
+    }
+    return sqlite3_step(statement) == SQLITE_DONE;
+}
+
 }  // namespace
 
 bool WriteWorkbook(sqlite3 *db, int categoryId, bool reversed, const std::wstring &path)
@@ -78,21 +91,26 @@ bool WriteWorkbook(sqlite3 *db, int categoryId, bool reversed, const std::wstrin
     OutputFile file(path);
     if (!file.IsOpen())
         return false;
+    // The count and the rows come from one state of the file, even while another program writes.
+    ReadTransaction snapshot(db);
     sqlite3_stmt *statement = PrepareExportQuery(db, categoryId, reversed);
-    // The row count stands before the rows: it is counted first, without the sort.
-    unsigned rows = statement ? CountExportRows(db, categoryId) : 0;
-    file.Write(kHead, sizeof kHead - 1);
-    file.Write(std::to_string(rows));
-    file.Write(kTableAttributesEnd, sizeof kTableAttributesEnd - 1);
-    // A table without rows is an empty element, as MSXML writes it.
-    file.Write(rows > 0 ? ">" : "/>");
-    if (statement) {
-        // Nothing else writes to the store meanwhile, so the rows are exactly the ones counted.
-        std::string row;
-        for (unsigned written = 0; written < rows && sqlite3_step(statement) == SQLITE_ROW; written++)
-            WriteRow(&file, statement, &row);
-        sqlite3_finalize(statement);
+    if (!statement)
+        return false;
+    // The row count stands before the rows: it is counted first, without the sort. A store that
+    // cannot be read writes nothing: an empty workbook must never replace the user's file.
+    unsigned rows = 0;
+    bool whole = CountExportRows(db, categoryId, &rows);
+    if (whole) {
+        file.Write(kHead, sizeof kHead - 1);
+        file.Write(std::to_string(rows));
+        file.Write(kTableAttributesEnd, sizeof kTableAttributesEnd - 1);
+        // A table without rows is an empty element, as MSXML writes it.
+        file.Write(rows > 0 ? ">" : "/>");
+        whole = WriteRows(&file, statement, rows);
     }
+    sqlite3_finalize(statement);
+    if (!whole)
+        return false;
     if (rows > 0)
         file.Write("</Table>");
     file.Write(kTail, sizeof kTail - 1);
@@ -102,6 +120,6 @@ bool WriteWorkbook(sqlite3 *db, int categoryId, bool reversed, const std::wstrin
 void ExportWorkbook(HWND owner, sqlite3 *db, int categoryId, bool reversed)
 {
     wchar_t path[MAX_PATH];
-    if (AskFileName(owner, path, TRUE, L"xml", IDS_FILTER_XML))
-        WriteWorkbook(db, categoryId, reversed, path);
+    if (AskFileName(owner, path, TRUE, L"xml", IDS_FILTER_XML) && !WriteWorkbook(db, categoryId, reversed, path))
+        ShowErrorMessage(owner, IDS_NOT_EXPORTED, path);
 }

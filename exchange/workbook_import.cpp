@@ -7,12 +7,13 @@
 
 #include <algorithm>
 #include <iterator>
-#include <map>
+#include <unordered_map>
 #include <vector>
 
 #include "common/dialogs.h"
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
+#include "store/known_ids.h"
 #include "store/phrase_store.h"
 #include "store/statement.h"
 
@@ -45,13 +46,14 @@ struct RowQueue {
     std::vector<ImportRow> waiting;   // parsed and not yet taken by the worker
     bool finished = false;            // the parse is over
     bool parsed = false;              // and the whole file parsed well
+    bool refused = false;             // the store failed: the parse may stop, nothing more is kept
 };
 
 // Hands rows to the worker; finishing also tells it how the parse ended.
 void HandOver(RowQueue *queue, std::vector<ImportRow> *rows, bool finished, bool parsed)
 {
     EnterCriticalSection(&queue->lock);
-    while (!finished && queue->waiting.size() >= kMostWaitingRows)
+    while (!finished && !queue->refused && queue->waiting.size() >= kMostWaitingRows)
         SleepConditionVariableCS(&queue->taken, &queue->lock, INFINITE);
     if (queue->waiting.empty())
         queue->waiting.swap(*rows);
@@ -68,17 +70,27 @@ void HandOver(RowQueue *queue, std::vector<ImportRow> *rows, bool finished, bool
 // inside it.
 enum class Part { Root, Worksheet, Table, Row, Cell, Data, Other };
 
-// A namespace prefix declared on an open element.
+// A declaration of a namespace prefix on an open element.
 struct Binding {
-    std::wstring prefix;
     bool spreadsheet;   // bound to the spreadsheet namespace
     size_t depth;       // how many elements were open around the one that declared it
+};
+
+// A prefix declared on an open element, in the order of declaration, so that it can be taken
+// out of scope when its element ends.
+struct Declared {
+    std::wstring prefix;
+    size_t depth;
 };
 
 struct Reader {
     XML_Parser parser;
     std::vector<Part> open;         // the elements open now, outermost first
-    std::vector<Binding> bindings;  // the prefixes in scope, innermost last
+    // Each prefix's declarations in scope, innermost last: a lookup costs the same however many
+    // prefixes a file declares.
+    std::unordered_map<std::wstring, std::vector<Binding>> bindings;
+    std::vector<Declared> declared;
+    std::wstring key;               // reused for lookups, so that they allocate nothing
     ImportRow row;                  // the cells of the row being read
     size_t cellsSeen = 0;           // Cell elements of the row so far
     bool cellHasData = false;
@@ -91,16 +103,17 @@ struct Reader {
 // parse's time: the reader keeps the prefixes declared on open elements, refuses a name whose
 // prefix is not declared (as namespace processing does), and knows which prefixes stand for the
 // spreadsheet namespace.
-const Binding *FindBinding(const Reader *reader, const wchar_t *prefix, size_t length)
+const Binding *FindBinding(Reader *reader, const wchar_t *prefix, size_t length)
 {
-    for (auto binding = reader->bindings.rbegin(); binding != reader->bindings.rend(); ++binding)
-        if (binding->prefix.size() == length && wmemcmp(binding->prefix.data(), prefix, length) == 0)
-            return &*binding;
-    return nullptr;
+    reader->key.assign(prefix, length);
+    auto found = reader->bindings.find(reader->key);
+    if (found == reader->bindings.end() || found->second.empty())
+        return nullptr;
+    return &found->second.back();
 }
 
 // Whether a name's prefix is declared; names without one, and xml's own, always are.
-bool PrefixDeclared(const Reader *reader, const wchar_t *name)
+bool PrefixDeclared(Reader *reader, const wchar_t *name)
 {
     const wchar_t *colon = wcschr(name, L':');
     if (!colon)
@@ -113,7 +126,7 @@ bool PrefixDeclared(const Reader *reader, const wchar_t *name)
 
 // Whether an element's name is the workbook element named local: its name as written without a
 // prefix, or any prefix bound to the spreadsheet namespace.
-bool Names(const Reader *reader, const wchar_t *name, const wchar_t *local)
+bool Names(Reader *reader, const wchar_t *name, const wchar_t *local)
 {
     const wchar_t *colon = wcschr(name, L':');
     if (!colon)
@@ -128,9 +141,12 @@ bool Names(const Reader *reader, const wchar_t *name, const wchar_t *local)
 bool DeclareAndCheck(Reader *reader, const XML_Char *name, const XML_Char **attributes)
 {
     for (const XML_Char **attribute = attributes; *attribute; attribute += 2)
-        if (wcsncmp(attribute[0], L"xmlns:", 6) == 0)
-            reader->bindings.push_back(
-                Binding{attribute[0] + 6, wcscmp(attribute[1], kSpreadsheetNamespace) == 0, reader->open.size()});
+        if (wcsncmp(attribute[0], L"xmlns:", 6) == 0) {
+            const wchar_t *prefix = attribute[0] + 6;
+            reader->bindings[prefix].push_back(
+                Binding{wcscmp(attribute[1], kSpreadsheetNamespace) == 0, reader->open.size()});
+            reader->declared.push_back(Declared{prefix, reader->open.size()});
+        }
     if (!PrefixDeclared(reader, name))
         return false;
     for (const XML_Char **attribute = attributes; *attribute; attribute += 2)
@@ -190,8 +206,10 @@ void XMLCALL OnEnd(void *data, const XML_Char *)
     Reader *reader = static_cast<Reader *>(data);
     Part part = reader->open.back();
     reader->open.pop_back();
-    while (!reader->bindings.empty() && reader->bindings.back().depth == reader->open.size())
-        reader->bindings.pop_back();
+    while (!reader->declared.empty() && reader->declared.back().depth == reader->open.size()) {
+        reader->bindings[reader->declared.back().prefix].pop_back();
+        reader->declared.pop_back();
+    }
     if (reader->dataDepth > 0)
         reader->dataDepth--;
     if (part == Part::Row && reader->cellsSeen == 5) {
@@ -278,6 +296,14 @@ private:
 };
 
 
+bool StoreRefused(RowQueue *queue)
+{
+    EnterCriticalSection(&queue->lock);
+    bool refused = queue->refused;
+    LeaveCriticalSection(&queue->lock);
+    return refused;
+}
+
 // Reads and parses the file in pieces, handing its rows to the worker as they come, and at the
 // end tells the worker how it ended. False when the file cannot be read or is not well-formed.
 bool ParseWorkbook(HANDLE file, RowQueue *queue, ImportTimings *timings)
@@ -299,7 +325,7 @@ bool ParseWorkbook(HANDLE file, RowQueue *queue, ImportTimings *timings)
 
     Stopwatch clock;
     bool parsed = true, last = false;
-    while (parsed && !last) {
+    while (parsed && !last && !StoreRefused(queue)) {
         void *buffer = XML_GetBuffer(parser, kReadBytes);
         DWORD got = 0;
         parsed = buffer && ReadFile(file, buffer, kReadBytes, &got, nullptr);
@@ -313,29 +339,45 @@ bool ParseWorkbook(HANDLE file, RowQueue *queue, ImportTimings *timings)
     return parsed;
 }
 
-// Ids found or created within one import, so that each description or code is asked once.
-int CachedId(std::map<std::wstring, int> *cache, const std::wstring &key, int (*lookup)(sqlite3 *, const std::wstring &),
-             sqlite3 *db)
-{
-    auto found = cache->find(key);
-    if (found != cache->end())
-        return found->second;
-    int id = lookup(db, key);
-    if (id != 0)
-        (*cache)[key] = id;
-    return id;
-}
-
 struct StoreWork {
     sqlite3 *db;
     RowQueue *queue;
     int stored;
     bool committed;   // the rows are in the store
+    bool refused;     // the store failed: nothing of the file is in it
     double seconds;
 };
 
+// Stores the rows, stopping at the first that fails. False when one failed.
+bool StoreBatch(KnownIds *known, PhraseInserter *inserter, const std::vector<ImportRow> &rows, int *stored)
+{
+    for (const ImportRow &row : rows) {
+        int categoryId = KnownCategoryId(known, row.cells[0]);
+        int sourceId = categoryId ? KnownLanguageId(known, row.cells[3], L" ") : 0;
+        int targetId = sourceId ? KnownLanguageId(known, row.cells[4], L" ") : 0;
+        if (!targetId ||
+            !InsertPhraseWith(inserter, categoryId, sourceId, targetId, row.cells[1].c_str(), row.cells[2].c_str()))
+            return false;
+        ++*stored;
+    }
+    // SQLite ends the transaction by itself after some failures (a full disk): whatever came
+    // after would be stored outside it, one row at a time.
+    return sqlite3_get_autocommit(sqlite3_db_handle(inserter->statement)) == 0;
+}
+
+// Tells the parse that the store failed: it stops, and rows it still hands over are dropped.
+void Refuse(StoreWork *work)
+{
+    work->refused = true;
+    EnterCriticalSection(&work->queue->lock);
+    work->queue->refused = true;
+    LeaveCriticalSection(&work->queue->lock);
+    WakeConditionVariable(&work->queue->taken);
+}
+
 // The store worker: stores rows as the parse hands them over, in one transaction that it commits
-// when the whole file parsed well and rolls back otherwise, so a broken file changes nothing.
+// when the whole file parsed well and every row was stored, and rolls back otherwise, so that a
+// broken file or a failing store changes nothing.
 // A small page cache lets SQLite write pages to the file while the parse still runs, rather than
 // all of them at the commit.
 DWORD WINAPI StoreRows(void *parameter)
@@ -348,21 +390,16 @@ DWORD WINAPI StoreRows(void *parameter)
     wchar_t cacheSize[16];
     QueryFirstText(db, L"PRAGMA cache_size", cacheSize, 16);
     RunStatement(db, L"PRAGMA cache_size=-4096");
-    std::map<std::wstring, int> categories, languages;
-    auto category = [](sqlite3 *store, const std::wstring &description) {
-        return GetOrCreateCategory(store, description.c_str());
-    };
-    auto language = [](sqlite3 *store, const std::wstring &code) {
-        return GetOrCreateLanguage(store, code.c_str(), L" ");
-    };
     // The rows are stored only within a transaction of the import's own, so that a broken file
-    // can be undone; a store already in a transaction stores nothing.
-    bool own = sqlite3_get_autocommit(db) != 0;
-    if (own)
-        BeginTransaction(db);
-    own = own && sqlite3_get_autocommit(db) == 0;
-    PhraseInserter inserter;
-    bool prepared = own && BeginPhraseInserts(db, &inserter);
+    // can be undone; a store already in a transaction stores nothing. It takes the write lock at
+    // once (waiting its turn behind other writers): taken later, a reader's lock held here could
+    // leave two writers waiting on each other, and SQLite would fail one of them at once.
+    bool own = sqlite3_get_autocommit(db) != 0 && RunStatement(db, L"Begin Immediate") == SQLITE_DONE;
+    KnownIds known;
+    PhraseInserter inserter = {};
+    bool prepared = own && BeginKnownIds(db, &known) && BeginPhraseInserts(db, &inserter);
+    if (!prepared)
+        Refuse(work);
     std::vector<ImportRow> rows;
     bool parsed = false;
     for (bool finished = false; !finished;) {
@@ -377,23 +414,22 @@ DWORD WINAPI StoreRows(void *parameter)
         WakeConditionVariable(&queue->taken);
         clock.Lap();
         // Rows that came before a broken part are not worth storing: all of them are undone.
-        // Without a transaction of its own (or the insert statement) nothing is stored at all.
-        if ((finished && !parsed) || !prepared)
+        if (finished && !parsed)
             rows.clear();
-        for (const ImportRow &row : rows) {
-            int categoryId = CachedId(&categories, row.cells[0], category, db);
-            int sourceId = CachedId(&languages, row.cells[3], language, db);
-            int targetId = CachedId(&languages, row.cells[4], language, db);
-            if (InsertPhraseWith(&inserter, categoryId, sourceId, targetId, row.cells[1].c_str(), row.cells[2].c_str()))
-                work->stored++;
-        }
+        if (!work->refused && !StoreBatch(&known, &inserter, rows, &work->stored))
+            Refuse(work);
         rows.clear();
     }
-    if (prepared)
-        EndPhraseInserts(&inserter);
-    work->committed = own && parsed && RunStatement(db, L"Commit") == SQLITE_DONE;
-    if (own && !work->committed)
-        RunStatement(db, L"Rollback");
+    EndPhraseInserts(&inserter);
+    EndKnownIds(&known);
+    work->committed = own && parsed && !work->refused && RunStatement(db, L"Commit") == SQLITE_DONE;
+    if (own && !work->committed) {
+        work->refused = work->refused || parsed;
+        if (!sqlite3_get_autocommit(db))
+            RunStatement(db, L"Rollback");
+    }
+    if (!work->committed)
+        work->stored = 0;
     wchar_t restore[48];
     if (cacheSize[0] != 0 && FormatStatement(restore, 48, L"PRAGMA cache_size=%s", cacheSize))
         RunStatement(db, restore);
@@ -412,12 +448,12 @@ int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *tim
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return -1;
+        return kImportUnreadable;
     RowQueue queue;
     InitializeCriticalSection(&queue.lock);
     InitializeConditionVariable(&queue.changed);
     InitializeConditionVariable(&queue.taken);
-    StoreWork work = {db, &queue, 0, false, 0};
+    StoreWork work = {db, &queue, 0, false, false, 0};
     HANDLE worker = CreateThread(nullptr, 0, StoreRows, &work, 0, nullptr);
     bool parsed = false;
     if (worker) {
@@ -428,12 +464,14 @@ int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *tim
     CloseHandle(file);
     DeleteCriticalSection(&queue.lock);
     timings->store = work.seconds;
-    return parsed && work.committed ? work.stored : -1;
+    if (work.refused)
+        return kImportNotStored;
+    return parsed && work.committed ? work.stored : kImportUnreadable;
 }
 
 void ImportWorkbook(HWND owner, sqlite3 *db)
 {
     wchar_t path[MAX_PATH];
-    if (AskFileName(owner, path, FALSE, L"xml", IDS_FILTER_XML))
-        ImportWorkbookFile(db, path);
+    if (AskFileName(owner, path, FALSE, L"xml", IDS_FILTER_XML) && ImportWorkbookFile(db, path) == kImportNotStored)
+        ShowErrorMessage(owner, IDS_NOT_IMPORTED, path);
 }

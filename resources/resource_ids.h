@@ -25,6 +25,8 @@
 #define IDS_CONFIRM_DELETE  7
 #define IDS_NOT_STORED      8
 #define IDS_NOT_A_STORE     9
+#define IDS_NOT_EXPORTED    10
+#define IDS_NOT_IMPORTED    11
 
 // Main window controls
 #define IDC_CATEGORY        10

@@ -13,6 +13,14 @@ struct sqlite3_stmt;
 // An existing file must be a phrase store (IsPhraseStore); any other file is refused with null.
 sqlite3 *OpenPhraseStore(const wchar_t *path, bool createNew);
 
+// How long a statement waits for another connection (a second copy of the program, a spreadsheet
+// tool, a backup) that holds the file's lock, before it gives up with SQLITE_BUSY.
+constexpr int kBusyTimeoutMilliseconds = 10000;
+
+// sqlite3_open16 with the busy timeout set. Returns null, with nothing left open, when the file
+// cannot be opened.
+sqlite3 *OpenStoreConnection(const wchar_t *path);
+
 // Whether the open database is a phrase store: SQLite can read it and it holds the tables
 // CATEGORY, LANGUAGE and PHRASE (other tables of its own do not matter).
 bool IsPhraseStore(sqlite3 *db);

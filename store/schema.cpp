@@ -14,11 +14,9 @@ sqlite3 *OpenPhraseStore(const wchar_t *path, bool createNew)
     if (createNew && existed)
         return nullptr;
 
-    sqlite3 *db = nullptr;
-    if (sqlite3_open16(file, &db) != SQLITE_OK) {
-        sqlite3_close(db);
+    sqlite3 *db = OpenStoreConnection(file);
+    if (!db)
         return nullptr;
-    }
     if (existed) {
         if (IsPhraseStore(db))
             return db;
@@ -34,6 +32,19 @@ sqlite3 *OpenPhraseStore(const wchar_t *path, bool createNew)
     GetOrCreateLanguage(db, L"en", L"English");
     GetOrCreateLanguage(db, L"es", L"Espa\u00F1ol");
     CommitTransaction(db);
+    return db;
+}
+
+sqlite3 *OpenStoreConnection(const wchar_t *path)
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open16(path, &db) != SQLITE_OK) {
+        sqlite3_close(db);
+        return nullptr;
+    }
+    // Without a timeout a statement fails at once while another connection holds the lock, and
+    // an import's commit would be lost to any reader that happens to be open.
+    sqlite3_busy_timeout(db, kBusyTimeoutMilliseconds);
     return db;
 }
 

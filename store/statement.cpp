@@ -82,6 +82,18 @@ void CommitTransaction(sqlite3 *db)
     RunStatement(db, L"Commit");
 }
 
+ReadTransaction::ReadTransaction(sqlite3 *connection) : db(connection), own(false)
+{
+    own = sqlite3_get_autocommit(db) != 0 && RunStatement(db, L"Begin") == SQLITE_DONE;
+}
+
+ReadTransaction::~ReadTransaction()
+{
+    // Nothing was written in it: ending it only lets go of the file's lock.
+    if (own)
+        RunStatement(db, L"Rollback");
+}
+
 static bool g_scratchRefused = false;
 
 void SetScratchRefused(bool refused)

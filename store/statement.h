@@ -31,6 +31,18 @@ bool QueryFirstText(sqlite3 *db, const wchar_t *sql, wchar_t *text, size_t size)
 void BeginTransaction(sqlite3 *db);
 void CommitTransaction(sqlite3 *db);
 
+// A read transaction for the object's lifetime, begun only when the connection is in none: the
+// queries run meanwhile all see one state of the file, whatever other connections commit.
+struct ReadTransaction {
+    sqlite3 *db;
+    bool own;   // this object began it and ends it
+
+    explicit ReadTransaction(sqlite3 *connection);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction &) = delete;
+    ReadTransaction &operator=(const ReadTransaction &) = delete;
+};
+
 // The heap block an operation that carries texts takes for its duration: one region for the
 // statement and two for quote-doubled values. The statement region is large enough for any
 // statement of the store with two 259-character texts made wholly of apostrophes.

@@ -171,7 +171,7 @@ TEST_F(ExamPageTest, OnePagePerCategoryIntoAFolder)
     GetOrCreateCategory(db, L"Empty");
     std::wstring pages = folder.File(L"pages\\");
     CreateDirectoryW(pages.c_str(), nullptr);
-    ExportExamPagesToFolder(nullptr, db, pages.c_str(), false);
+    EXPECT_TRUE(WriteExamPagesToFolder(db, pages.c_str(), false));
     EXPECT_EQ(ReadFileBytes(pages + L"Verbs%2FNouns.htm"), Page("\"-Verbs/Nouns\"\r\n,\"run\",\"correr\"\r\n"));
     EXPECT_EQ(ReadFileBytes(pages + L"Viaje.htm"), Page("\"-Viaje\"\r\n,\"ticket\",\"billete\"\r\n"));
     EXPECT_EQ(ReadFileBytes(pages + L"Empty.htm"), Page(""));

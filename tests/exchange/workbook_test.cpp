@@ -401,6 +401,39 @@ TEST_F(ImportTest, HostileFilesAreRefusedWhole)
     EXPECT_EQ(stored[10000][3], L"w9999");
 }
 
+// The import finds categories and languages in memory rather than by a query each: it must pick
+// the same rows as get-or-create does, with keys that several rows share, NULL and blob keys,
+// empty texts, and keys that only differ in case.
+TEST_F(ImportTest, CategoriesAndLanguagesAreFoundAsGetOrCreateFindsThem)
+{
+    sqlite3 *oracle = NewStore(L"oracle.db");
+    for (sqlite3 *store : {db, oracle})
+        for (const wchar_t *sql : {L"INSERT INTO CATEGORY (ID,DESCRIPTION) VALUES (5,'Dup'),(3,'Dup'),(7,NULL),(8,X'41'),(9,''),(10,'dup')",
+                                   L"INSERT INTO LANGUAGE (ID,CODE,DESCRIPTION) VALUES (9,'fr','French'),(4,'fr','Fr'),(6,NULL,'none'),(11,'','blank')"})
+            ASSERT_EQ(RunStatement(store, sql), SQLITE_DONE);
+    struct Pair {
+        const wchar_t *category, *source, *target, *sourceCode, *targetCode;
+    };
+    const Pair pairs[] = {
+        {L"Dup", L"a", L"b", L"fr", L"en"},   {L"dup", L"c", L"d", L"", L"es"},  {L"", L"e", L"f", L"FR", L"fr"},
+        {L"A", L"g", L"h", L"de", L"de"},     {L"New", L"i", L"j", L"es", L"de"}, {L"New", L"k", L"l", L"it's", L"en"},
+        {L"Dup", L"m", L"n", L"de", L"FR"},
+    };
+    std::string file = "<Workbook><Worksheet><Table>";
+    for (const Pair &pair : pairs) {
+        auto utf8 = [](const wchar_t *text) { return ToUtf8(text, true); };
+        file += Row5(utf8(pair.category), utf8(pair.source), utf8(pair.target), utf8(pair.sourceCode),
+                     utf8(pair.targetCode));
+        InsertPhrase(oracle, GetOrCreateCategory(oracle, pair.category), GetOrCreateLanguage(oracle, pair.sourceCode, L" "),
+                     GetOrCreateLanguage(oracle, pair.targetCode, L" "), pair.source, pair.target);
+    }
+    EXPECT_EQ(Import(file + "</Table></Worksheet></Workbook>"), 7);
+    for (const wchar_t *sql : {L"SELECT * FROM PHRASE ORDER BY ID", L"SELECT * FROM CATEGORY ORDER BY ID",
+                               L"SELECT * FROM LANGUAGE ORDER BY ID"})
+        EXPECT_EQ(QueryRows(db, sql), QueryRows(oracle, sql)) << testing::PrintToString(QueryRows(db, sql));
+    sqlite3_close(oracle);
+}
+
 TEST_F(ImportTest, BrokenFilesChangeNothing)
 {
     std::string good = "<Workbook><Worksheet><Table>" + Row5("C", "a", "b", "en", "es") + "</Table></Worksheet></Workbook>";
@@ -419,7 +452,7 @@ TEST_F(ImportTest, BrokenFilesChangeNothing)
     EXPECT_EQ(Everything(), before);
     // A store in a transaction of someone else's: the import could not be undone, so it stores nothing.
     RunStatement(db, L"Begin");
-    EXPECT_EQ(Import(good), -1);
+    EXPECT_EQ(Import(good), kImportNotStored);
     RunStatement(db, L"Commit");
     EXPECT_EQ(Everything(), before);
     EXPECT_EQ(Import("<Workbook/>"), 0);

@@ -1,0 +1,33 @@
+// Categories and languages found or created by key during a bulk insert (an import). The keys
+// already in the store are read once at the start and the new ones are kept as they are made, so
+// finding one costs no query: the tables have no index, and a query for every new key made an
+// import of many categories take quadratic time.
+// Each id given is the one GetOrCreateCategory / GetOrCreateLanguage would give for the same key
+// at that moment: the lowest id of a row whose DESCRIPTION (or CODE) is exactly that text.
+// Same thread and transaction as the inserts; nothing else may change the two tables meanwhile.
+#pragma once
+
+#include <string>
+#include <unordered_map>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+struct KnownIds {
+    sqlite3 *db = nullptr;
+    std::unordered_map<std::wstring, int> categories;   // DESCRIPTION -> ID
+    std::unordered_map<std::wstring, int> languages;    // CODE -> ID
+    sqlite3_stmt *insertCategory = nullptr;
+    sqlite3_stmt *insertLanguage = nullptr;
+};
+
+// Reads the existing keys and prepares the inserts. False when the store cannot be read; End must
+// follow either way.
+bool BeginKnownIds(sqlite3 *db, KnownIds *known);
+
+// The id of the category or language with this key, stored first when there is none (a new
+// language gets description). 0 when it could not be stored.
+int KnownCategoryId(KnownIds *known, const std::wstring &description);
+int KnownLanguageId(KnownIds *known, const std::wstring &code, const wchar_t *description);
+
+void EndKnownIds(KnownIds *known);

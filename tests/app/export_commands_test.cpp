@@ -8,6 +8,7 @@
 #include "sqlite3.h"
 #include "store/phrase_store.h"
 #include "tests/app/window_fixture.h"
+#include "tests/support/fault_vfs.h"
 #include "tests/support/keys.h"
 
 namespace {
@@ -151,6 +152,52 @@ TEST_F(ExportCommandsTest, ImportRefillsTheSelectorsKeepingTheirSelectionAndTheL
     EXPECT_EQ(ComboSelection(IDC_TARGET_LANGUAGE), 2);
     ASSERT_EQ(ListRows().size(), 2u) << "the pair imported into the shown category is listed";
     EXPECT_EQ(ListRows()[0].source, L"bus");
+}
+
+// Another program keeps the store locked for longer than the commands wait: each says so, the
+// user's file is left as it was, and the store is unchanged.
+TEST_F(ExportCommandsTest, CommandsTheStoreRefusesSaySo)
+{
+    InstallFaultVfs();
+    OpenSampleWindow();
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open16(dbPath.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    SetInstantLockWaits(true);
+    std::wstring mine = folder.File(L"mine.xml");
+    WriteFileBytes(mine, "<Workbook><Worksheet><Table><Row><Cell><Data>Food</Data></Cell><Cell><Data>salt</Data></Cell>"
+                         "<Cell><Data>sal</Data></Cell><Cell><Data>en</Data></Cell><Cell><Data>es</Data></Cell></Row>"
+                         "</Table></Worksheet></Workbook>");
+    std::string before = ReadFileBytes(mine);
+    wchar_t exportFailed[128] = {}, importFailed[128] = {};
+    LoadStringW(GetModuleHandleW(nullptr), IDS_NOT_EXPORTED, exportFailed, 128);
+    LoadStringW(GetModuleHandleW(nullptr), IDS_NOT_IMPORTED, importFailed, 128);
+    struct Case {
+        int command;
+        std::wstring path;
+        const wchar_t *message;
+    };
+    for (const Case &one : {Case{IDM_EXPORT_WORKBOOK, folder.File(L"new.xml"), exportFailed},
+                            Case{IDM_EXAM_ALL, folder.File(L"new.htm"), exportFailed},
+                            Case{IDM_IMPORT_WORKBOOK, mine, importFailed}}) {
+        SCOPED_TRACE(one.command);
+        MessageBoxAnswerer ok(IDOK);
+        CommandChoosing(one.command, one.path);
+        std::vector<std::wstring> texts;
+        for (auto &seen : ok.seen())
+            if (!seen.text.empty())
+                texts.push_back(seen.text);
+        EXPECT_EQ(texts, std::vector<std::wstring>{one.message + (L"\n" + one.path)});
+        EXPECT_FALSE(FileExists(folder.File(L"new.xml")) || FileExists(folder.File(L"new.htm")));
+    }
+    EXPECT_EQ(ReadFileBytes(mine), before);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    SetInstantLockWaits(false);
+    sqlite3_close(other);
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open16(dbPath.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(QueryRows(db, L"SELECT COUNT(*) FROM PHRASE"), (Rows{{L"3"}}));
+    sqlite3_close(db);
 }
 
 TEST_F(ExportCommandsTest, ExamPagesOfTheCategoryOfAllAndOnePerCategory)

@@ -5,6 +5,7 @@
 
 #include "sqlite3.h"
 #include "store/phrase_store.h"
+#include "tests/support/fault_vfs.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -105,8 +106,14 @@ TEST(OpenPhraseStore, ALockedStoreIsNotRefused)
     sqlite3 *locker = nullptr;
     ASSERT_EQ(sqlite3_open16(path.c_str(), &locker), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(locker, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    // It waits for the lock as long as any statement does; without the wall time here.
+    InstallFaultVfs();
+    SetInstantLockWaits(true);
+    ResetEvent(LockWaitEvent());
     sqlite3 *db = OpenPhraseStore(path.c_str(), false);
+    SetInstantLockWaits(false);
     EXPECT_NE(db, nullptr);
+    EXPECT_EQ(WaitForSingleObject(LockWaitEvent(), 0), WAIT_OBJECT_0) << "it waited for the lock";
     sqlite3_close(db);
     sqlite3_exec(locker, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(locker);

@@ -83,9 +83,11 @@ void PreparePronunciation(const wchar_t *code, const wchar_t *text, int engine, 
     wcscpy(cache, folder);
     bool usable = IsPlainFolderName(code) && AppendFitting(folder, code);
 
-    wchar_t name[3 * kNameCharacters + 1];
+    // Room for the escaped text and for the two units AvoidDeviceName may add.
+    wchar_t name[3 * kNameCharacters + 3];
     wcscpy(name, out->text);
     EscapeFileName(name);
+    AvoidDeviceName(name);
     wchar_t path[MAX_PATH];
     wcscpy(path, folder);
     usable = usable && name[0] != 0 && AppendFitting(path, name) && wcslen(path) + 4 < MAX_PATH;

@@ -25,10 +25,11 @@ struct Pronunciation {
 // Forms the cache path of (code, text) for the engine setting, tells whether the file exists,
 // and makes sure the folders "Cache" and "Cache\<code>" exist. The code is used unchanged as a
 // folder name; the text is cut to 95 characters (never between the halves of a surrogate pair),
-// lower-cased and escaped for the file name. The path is left empty, and nothing may be stored
-// or played for it, when it would not fit in MAX_PATH, when the text is empty, or when the code
-// is no plain folder name (empty, "." or "..", or holding a character file names may not hold):
-// a cache file is never placed outside its language's folder.
+// lower-cased and escaped for the file name; a name Windows would take for a device ("con",
+// "aux.", "com1"...) gets one of its own (AvoidDeviceName). The path is left empty, and nothing
+// may be stored or played for it, when it would not fit in MAX_PATH, when the text is empty, or
+// when the code is no plain folder name (empty, "." or "..", or holding a character file names
+// may not hold): a cache file is never placed outside its language's folder.
 void PreparePronunciation(const wchar_t *code, const wchar_t *text, int engine, Pronunciation *out);
 
 // The service's request for a prepared pronunciation: the engine's service base and query, the

@@ -37,15 +37,17 @@ void PreparePronunciation(const wchar_t *code, const wchar_t *text, int engine, 
 std::wstring PronunciationUrl(const Pronunciation &pronunciation);
 
 // Does what the engine the pronunciation was prepared for asks of it: downloads a missing file
-// (engines 0 and 3), then, with play on, plays the file, or speaks the text when engine 2 finds
+// (engines 0 and 3), keeping the answer only when it is an MP3 file (an audio or
+// application/octet-stream type whose body starts with an ID3 tag or an MPEG frame sync), then, with play on, plays the file, or speaks the text when engine 2 finds
 // none. *downloadAttempted as for RequestPronunciation. Lets a caller look at the prepared
 // pronunciation first without preparing it twice.
 void CompletePronunciation(Pronunciation *pronunciation, bool play, int *downloadAttempted);
 
 // Says text in the language code, following the speech engine setting: plays the cached file,
 // downloads it first (engines 0 and 3), or speaks with the chosen voice (engines 1 and 2). With
-// play false it only fills the cache. *downloadAttempted (when given) becomes 1 when a download
-// was tried, successful or not, else 0. The texts need to live only for the call.
+// play false it only fills the cache. *downloadAttempted (when given) becomes 1 when a request
+// for the file went out, successful or not, else 0 (also when no file could be made in the
+// cache, so that nothing was asked). The texts need to live only for the call.
 void RequestPronunciation(const wchar_t *code, const wchar_t *text, bool play, int *downloadAttempted);
 
 // Tests keep their cache in a folder of their own: the folder that holds "Cache" (no trailing

@@ -362,9 +362,17 @@ TEST_F(PronunciationTest, NoVoiceObjectMeansNothingIsSpoken)
 {
     UseEngine(1);
     voices.RefuseVoices();
+    unsigned long workers = SoundWorkersStarted();
     EXPECT_EQ(Request(L"en", L"cat", true), 0);
-    EXPECT_TRUE(WaitForSoundWorkers(0)) << "no worker starts";
+    EXPECT_EQ(voices.Refused(), 1u) << "the request asked for a voice";
+    EXPECT_EQ(SoundWorkersStarted(), workers) << "no worker starts, and no other voice speaks instead";
     EXPECT_TRUE(voices.Requests().empty());
+
+    // The engine-2 fallback to the voice takes the same way.
+    UseEngine(2);
+    EXPECT_EQ(Request(L"en", L"dog", true), 0);
+    EXPECT_EQ(voices.Refused(), 2u);
+    EXPECT_EQ(SoundWorkersStarted(), workers);
 }
 
 }  // namespace

@@ -82,8 +82,8 @@ void OnDestroy(HWND dialog)
 }
 
 // The voice's display name, the default value of its token's key, read from the registry when
-// the token will not give it: Wine 8's tokens answer GetStringValue with an error and name
-// themselves by their key alone, which is then looked up in the category's "Tokens" folder.
+// the token does not give it. The token id is the key's full path, or (as Wine names its tokens)
+// the key's name alone, found in the category's "Tokens" folder. Null when there is none.
 wchar_t *ReadVoiceName(const wchar_t *categoryId, const wchar_t *id)
 {
     const wchar_t machine[] = L"HKEY_LOCAL_MACHINE\\";

@@ -164,9 +164,14 @@ public:
     }
     bool closeRequested = false;    // WM_CLOSE reached the dialog from the worker
     bool gaveUp = false;            // the watch had to close it
-    std::vector<UINT> updates;      // messages sent to the dialog's controls
+    std::vector<UINT> updates;      // progress updates the worker sent the dialog's controls
 
 private:
+    static bool IsUpdate(UINT message)
+    {
+        return message == WM_SETTEXT || message == PBM_SETRANGE || message == PBM_SETRANGE32 ||
+               message == PBM_SETPOS || message == PBM_STEPIT || message == PBM_DELTAPOS;
+    }
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
     {
         const CWPSTRUCT *call = reinterpret_cast<const CWPSTRUCT *>(lParam);
@@ -176,8 +181,7 @@ private:
                 SetTimer(call->hwnd, kGiveUpTimer, 60000, GiveUp);
             else if (call->message == WM_CLOSE && GetDlgItem(call->hwnd, IDC_DOWNLOAD_PROGRESS))
                 watch_->closeRequested = watch_->closeRequested || InSendMessage();
-            else if (parent && GetDlgItem(parent, IDC_DOWNLOAD_PROGRESS) &&
-                     (call->message == WM_SETTEXT || call->message >= WM_USER))
+            else if (parent && GetDlgItem(parent, IDC_DOWNLOAD_PROGRESS) && InSendMessage() && IsUpdate(call->message))
                 watch_->updates.push_back(call->message);
         }
         return CallNextHookEx(nullptr, code, wParam, lParam);

@@ -177,22 +177,20 @@ TEST_F(PronunciationTest, OnlyAnAnswerThatIsAnMp3FileIsKept)
         {"audio type, frame sync", "audio/mpeg", tone, true},
         {"other audio type with parameters", "Audio/MP3; charset=binary", tone, true},
     };
-    unsigned long played = PlaybacksStarted();
-    unsigned long keptCount = 0;
+    size_t keptCount = 0;
     for (size_t i = 0; i < sizeof replies / sizeof replies[0]; i++) {
         const ReplyCase &c = replies[i];
         SCOPED_TRACE(c.name);
         server.AnswerTyped(200, c.contentType, c.body);
         std::wstring text = L"word" + std::to_wstring(i);
         std::wstring file = CacheFolder(L"en") + L"\\" + text + L".mp3";
-        EXPECT_EQ(Request(L"en", text.c_str(), true), 1) << "a download was attempted";
+        EXPECT_EQ(Request(L"en", text.c_str(), false), 1) << "a download was attempted";
         EXPECT_EQ(PathFileExistsW(file.c_str()) != FALSE, c.kept);
         if (c.kept) {
             EXPECT_EQ(ReadFileBytes(file), c.body);
             keptCount++;
         }
         EXPECT_EQ(FileNames(CacheFolder(L"en")).size(), keptCount) << "no partial or refused file is left";
-        EXPECT_EQ(PlaybacksStarted(), played + keptCount) << "only a kept file is played";
     }
 
     // A refused answer counts as a failed download: the next request asks again.

@@ -168,7 +168,9 @@ TEST_F(SpeechSettingsTest, FirstStartCreatesTheKeyWithEngine0AndNoVoice)
     EXPECT_EQ(SelectedVoice(), 0);
     std::wstring first = ListedIds().at(0);
     Press(IDC_SPEECH_OK);
-    EXPECT_EQ(StoredEngine(), 0u) << "read back from the registry";
+    DWORD engine = 1234;
+    EXPECT_TRUE(ReadSettingDword(kEngineValue, &engine)) << "OK wrote the engine";
+    EXPECT_EQ(engine, 0u);
     EXPECT_EQ(StoredVoice(), first);
 }
 

@@ -129,6 +129,7 @@ TEST_F(PronunciationTest, DeviceNamesAreDownloadedIntoFilesOfTheirOwn)
         EXPECT_TRUE(Prepare(L"es", c.text, 0).exists);
         EXPECT_EQ(Request(L"es", c.text, false), 0) << "cached now";
     }
+    ASSERT_FALSE(server.RequestLines().empty());
     EXPECT_EQ(server.RequestLines().front(), "GET /translate_tts?tl=es&client=tw-ob&q=con HTTP/1.1")
         << "the service is asked for the text itself";
 

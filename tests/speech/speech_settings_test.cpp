@@ -195,6 +195,7 @@ TEST_F(SpeechSettingsTest, VoicesOfTheThreeCategoriesAreListedInOrder)
     std::vector<std::wstring> names = VoiceNames();
     std::vector<std::wstring> ids = ListedIds();
     ASSERT_EQ(names.size(), ids.size());
+    ASSERT_FALSE(names.empty());
     // The test voices as listed, in the listed order: their texts and which voices they are.
     std::vector<std::wstring> listed;
     std::vector<std::wstring> expected;

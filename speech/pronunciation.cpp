@@ -54,6 +54,24 @@ bool IsPlainFolderName(const wchar_t *name)
     return true;
 }
 
+// Whether a download's answer is an MP3 file: an audio type (or plain bytes) that starts with an
+// ID3 tag or an MPEG frame sync. A captive portal answers every request with a 200 page of its
+// own, which would otherwise stay in the cache as the pronunciation for good.
+bool IsMp3Answer(const std::wstring &contentType, const std::string &start)
+{
+    std::wstring type = contentType.substr(0, contentType.find(L';'));
+    while (!type.empty() && (type.back() == L' ' || type.back() == L'\t'))
+        type.pop_back();
+    CharLowerW(&type[0]);
+    bool audio = type.compare(0, 6, L"audio/") == 0 && type.size() > 6;
+    if (!audio && type != L"application/octet-stream")
+        return false;
+    const unsigned char *bytes = reinterpret_cast<const unsigned char *>(start.data());
+    if (start.size() >= 3 && start.compare(0, 3, "ID3") == 0)
+        return true;
+    return start.size() >= 2 && bytes[0] == 0xFF && (bytes[1] & 0xE0) == 0xE0;
+}
+
 }  // namespace
 
 void SetCacheParentFolder(const wchar_t *folder)
@@ -83,9 +101,11 @@ void PreparePronunciation(const wchar_t *code, const wchar_t *text, int engine, 
     wcscpy(cache, folder);
     bool usable = IsPlainFolderName(code) && AppendFitting(folder, code);
 
-    wchar_t name[3 * kNameCharacters + 1];
+    // Room for the escaped text and for the two units AvoidDeviceName may add.
+    wchar_t name[3 * kNameCharacters + 3];
     wcscpy(name, out->text);
     EscapeFileName(name);
+    AvoidDeviceName(name);
     wchar_t path[MAX_PATH];
     wcscpy(path, folder);
     usable = usable && name[0] != 0 && AppendFitting(path, name) && wcslen(path) + 4 < MAX_PATH;
@@ -130,8 +150,11 @@ void CompletePronunciation(Pronunciation *pronunciation, bool play, int *downloa
         if (!pronunciation->exists && path[0] != 0)
             url = PronunciationUrl(*pronunciation);
         if (!url.empty()) {
-            HttpDownloadToFile(url, path);
-            if (downloadAttempted)
+            // A request that never went out (no file could be made in the cache) asked nothing of
+            // the service, and is not counted as an attempt.
+            bool sent = false;
+            HttpDownloadToFile(url, path, IsMp3Answer, &sent);
+            if (downloadAttempted && sent)
                 *downloadAttempted = 1;
             pronunciation->exists = PathFileExistsW(path) != FALSE;
         }

@@ -25,10 +25,11 @@ struct Pronunciation {
 // Forms the cache path of (code, text) for the engine setting, tells whether the file exists,
 // and makes sure the folders "Cache" and "Cache\<code>" exist. The code is used unchanged as a
 // folder name; the text is cut to 95 characters (never between the halves of a surrogate pair),
-// lower-cased and escaped for the file name. The path is left empty, and nothing may be stored
-// or played for it, when it would not fit in MAX_PATH, when the text is empty, or when the code
-// is no plain folder name (empty, "." or "..", or holding a character file names may not hold):
-// a cache file is never placed outside its language's folder.
+// lower-cased and escaped for the file name; a name Windows would take for a device ("con",
+// "aux.", "com1"...) gets one of its own (AvoidDeviceName). The path is left empty, and nothing
+// may be stored or played for it, when it would not fit in MAX_PATH, when the text is empty, or
+// when the code is no plain folder name (empty, "." or "..", or holding a character file names
+// may not hold): a cache file is never placed outside its language's folder.
 void PreparePronunciation(const wchar_t *code, const wchar_t *text, int engine, Pronunciation *out);
 
 // The service's request for a prepared pronunciation: the engine's service base and query, the
@@ -36,15 +37,17 @@ void PreparePronunciation(const wchar_t *code, const wchar_t *text, int engine, 
 std::wstring PronunciationUrl(const Pronunciation &pronunciation);
 
 // Does what the engine the pronunciation was prepared for asks of it: downloads a missing file
-// (engines 0 and 3), then, with play on, plays the file, or speaks the text when engine 2 finds
+// (engines 0 and 3), keeping the answer only when it is an MP3 file (an audio or
+// application/octet-stream type whose body starts with an ID3 tag or an MPEG frame sync), then, with play on, plays the file, or speaks the text when engine 2 finds
 // none. *downloadAttempted as for RequestPronunciation. Lets a caller look at the prepared
 // pronunciation first without preparing it twice.
 void CompletePronunciation(Pronunciation *pronunciation, bool play, int *downloadAttempted);
 
 // Says text in the language code, following the speech engine setting: plays the cached file,
 // downloads it first (engines 0 and 3), or speaks with the chosen voice (engines 1 and 2). With
-// play false it only fills the cache. *downloadAttempted (when given) becomes 1 when a download
-// was tried, successful or not, else 0. The texts need to live only for the call.
+// play false it only fills the cache. *downloadAttempted (when given) becomes 1 when a request
+// for the file went out, successful or not, else 0 (also when no file could be made in the
+// cache, so that nothing was asked). The texts need to live only for the call.
 void RequestPronunciation(const wchar_t *code, const wchar_t *text, bool play, int *downloadAttempted);
 
 // Tests keep their cache in a folder of their own: the folder that holds "Cache" (no trailing

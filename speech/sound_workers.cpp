@@ -3,6 +3,8 @@
 
 namespace {
 
+volatile LONG g_started = 0;
+
 // Count and "none running" event, changed together under the lock.
 struct WorkerCount {
     CRITICAL_SECTION lock;
@@ -45,6 +47,7 @@ bool StartSoundWorker(LPTHREAD_START_ROUTINE routine, void *block)
         return false;
     }
     CloseHandle(thread);
+    InterlockedIncrement(&g_started);
     return true;
 }
 
@@ -56,4 +59,9 @@ void EndSoundWorker()
 bool WaitForSoundWorkers(DWORD timeoutMs)
 {
     return WaitForSingleObject(Workers().idle, timeoutMs) == WAIT_OBJECT_0;
+}
+
+unsigned long SoundWorkersStarted()
+{
+    return static_cast<unsigned long>(g_started);
 }

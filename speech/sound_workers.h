@@ -15,3 +15,7 @@ void EndSoundWorker();
 
 // Waits until no sound worker runs, at most timeoutMs. True when none runs.
 bool WaitForSoundWorkers(DWORD timeoutMs);
+
+// How many sound workers have been started since the process started. Lets tests see that a
+// request started none, even one that would have ended at once.
+unsigned long SoundWorkersStarted();

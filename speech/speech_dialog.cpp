@@ -3,6 +3,8 @@
 
 #include <sapi.h>
 
+#include <string>
+
 #include "common/com_ptr.h"
 #include "common/dialogs.h"
 #include "common/settings.h"
@@ -79,6 +81,31 @@ void OnDestroy(HWND dialog)
     }
 }
 
+// The voice's display name, the default value of its token's key, read from the registry when
+// the token does not give it. The token id is the key's full path, or (as Wine names its tokens)
+// the key's name alone, found in the category's "Tokens" folder. Null when there is none.
+wchar_t *ReadVoiceName(const wchar_t *categoryId, const wchar_t *id)
+{
+    const wchar_t machine[] = L"HKEY_LOCAL_MACHINE\\";
+    std::wstring key;
+    if (wcsncmp(id, machine, wcslen(machine)) == 0)
+        key = id + wcslen(machine);
+    else if (wcschr(id, L'\\') == nullptr && wcsncmp(categoryId, machine, wcslen(machine)) == 0)
+        key = std::wstring(categoryId + wcslen(machine)) + L"\\Tokens\\" + id;
+    else
+        return nullptr;
+    DWORD bytes = 0;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
+            ERROR_SUCCESS || bytes < sizeof(wchar_t))
+        return nullptr;
+    wchar_t *name = static_cast<wchar_t *>(CoTaskMemAlloc(bytes));
+    if (name && RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, name, &bytes) ==
+                    ERROR_SUCCESS && name[0] != 0)
+        return name;
+    CoTaskMemFree(name);
+    return nullptr;
+}
+
 }  // namespace
 
 void ListVoiceTokens(HWND combo, const wchar_t *categoryId)
@@ -105,8 +132,8 @@ void ListVoiceTokens(HWND combo, const wchar_t *categoryId)
         wchar_t *name = nullptr;
         if (FAILED(token->GetId(&id)))
             continue;
-        if (FAILED(token->GetStringValue(nullptr, &name)))
-            name = nullptr;
+        if (FAILED(token->GetStringValue(nullptr, &name)) || !name)
+            name = ReadVoiceName(categoryId, id);
         LRESULT index = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name ? name : id));
         if (index >= 0)
             SendMessageW(combo, CB_SETITEMDATA, index, reinterpret_cast<LPARAM>(id));

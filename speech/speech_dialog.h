@@ -10,7 +10,8 @@ INT_PTR CALLBACK SpeechSettingsDialog(HWND dialog, UINT message, WPARAM wParam, 
 
 // Adds the voices of one speech API token category (a registry path such as
 // "HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Speech\Voices") to combo, in the order the speech API
-// lists them: the display name as the item's text, the token id as its item data. The token id
+// lists them: the display name (the default value of the token's key) as the item's text, the
+// token id where there is none, and the token id as its item data. The token id
 // belongs to the combo item from then on and is freed with CoTaskMemFree by the dialog when it
 // is destroyed. A category that does not exist adds nothing.
 void ListVoiceTokens(HWND combo, const wchar_t *categoryId);

@@ -10,6 +10,7 @@
 #include <winhttp.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "common/settings.h"
@@ -18,6 +19,8 @@
 namespace {
 
 constexpr wchar_t kAgent[] = L"Lingotrove/1.0";
+// How many of an answer's first bytes a download's check is shown.
+constexpr size_t kCheckedBytes = 4;
 constexpr int kResolveTimeoutMs = 5000;
 constexpr int kConnectTimeoutMs = 5000;
 constexpr int kSendTimeoutMs = 5000;
@@ -99,10 +102,31 @@ HINTERNET OpenSession(const std::wstring &url)
     return WinHttpOpen(kAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
 }
 
-// Runs the GET and hands every chunk of a 200 answer to sink. False on any failure, on another
-// status, or when sink refuses a chunk.
+// What a GET learnt of its answer besides the body.
+struct Answer {
+    bool sent = false;          // the request went out (or the attempt to send it failed)
+    std::wstring contentType;   // of a 200 answer; empty when it named none
+};
+
+// The answer's Content-Type header, empty when it has none.
+std::wstring ContentType(HINTERNET request)
+{
+    DWORD bytes = 0;
+    WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_TYPE, WINHTTP_HEADER_NAME_BY_INDEX, nullptr, &bytes,
+                        WINHTTP_NO_HEADER_INDEX);
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || bytes == 0)
+        return std::wstring();
+    std::vector<wchar_t> text(bytes / sizeof(wchar_t) + 1);
+    if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_TYPE, WINHTTP_HEADER_NAME_BY_INDEX, text.data(), &bytes,
+                             WINHTTP_NO_HEADER_INDEX))
+        return std::wstring();
+    return std::wstring(text.data(), bytes / sizeof(wchar_t));
+}
+
+// Runs the GET and hands every chunk of a 200 answer to sink, after answer has been filled in.
+// False on any failure, on another status, or when sink refuses a chunk.
 template <typename Sink>
-bool Get(const std::wstring &url, Sink sink)
+bool Get(const std::wstring &url, Answer *answer, Sink sink)
 {
     DWORD started = GetTickCount();
     URL_COMPONENTS parts = {};
@@ -140,6 +164,7 @@ bool Get(const std::wstring &url, Sink sink)
         return false;
     WinHttpSetOption(request.handle, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout,
                      sizeof responseTimeout);
+    answer->sent = true;
     if (!WinHttpSendRequest(request.handle, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA,
                             0, 0, 0) ||
         !WinHttpReceiveResponse(request.handle, nullptr))
@@ -151,6 +176,7 @@ bool Get(const std::wstring &url, Sink sink)
                              WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX) ||
         status != 200)
         return false;
+    answer->contentType = ContentType(request.handle);
 
     // A reply whose connection ends before the announced length is not complete.
     DWORD announced = 0;
@@ -223,7 +249,8 @@ bool AppendEscapedText(std::wstring *url, const wchar_t *text)
 bool HttpGet(const std::wstring &url, std::string *body)
 {
     body->clear();
-    bool complete = Get(url, [body](const char *data, DWORD size) {
+    Answer answer;
+    bool complete = Get(url, &answer, [body](const char *data, DWORD size) {
         body->append(data, size);
         return true;
     });
@@ -232,8 +259,10 @@ bool HttpGet(const std::wstring &url, std::string *body)
     return complete;
 }
 
-bool HttpDownloadToFile(const std::wstring &url, const std::wstring &path)
+bool HttpDownloadToFile(const std::wstring &url, const std::wstring &path, AnswerCheck check, bool *sent)
 {
+    if (sent)
+        *sent = false;
     // The answer goes into a file of its own beside the target, so that two downloads of the
     // same file never write into one another.
     std::wstring partial;
@@ -241,11 +270,32 @@ bool HttpDownloadToFile(const std::wstring &url, const std::wstring &path)
     if (file == INVALID_HANDLE_VALUE)
         return false;
     unsigned long long received = 0;
-    bool complete = Get(url, [file, &received](const char *data, DWORD size) {
+    auto write = [file, &received](const char *data, size_t size) {
         DWORD written = 0;
         received += size;
-        return WriteFile(file, data, size, &written, nullptr) && written == size;
+        return WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+    };
+    // The first bytes are held back until the check has seen them: a refused answer ends the
+    // download at its first chunk.
+    Answer answer;
+    std::string start;
+    bool checked = check == nullptr;
+    bool complete = Get(url, &answer, [&](const char *data, DWORD size) {
+        if (checked)
+            return write(data, size);
+        size_t taken = std::min<size_t>(size, kCheckedBytes - start.size());
+        start.append(data, taken);
+        if (start.size() < kCheckedBytes)
+            return true;
+        checked = true;
+        return check(answer.contentType, start) && write(start.data(), start.size()) &&
+               write(data + taken, size - taken);
     });
+    if (sent)
+        *sent = answer.sent;
+    // A body shorter than the bytes the check looks at is judged whole.
+    if (complete && !checked)
+        complete = check(answer.contentType, start) && write(start.data(), start.size());
     CloseHandle(file);
     if (complete && received > 0 && MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
         return true;

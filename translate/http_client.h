@@ -28,7 +28,15 @@ bool AppendEscapedText(std::wstring *url, const wchar_t *text);
 // GETs url into body. Returns true only for a complete 200 answer; body is empty otherwise.
 bool HttpGet(const std::wstring &url, std::string *body);
 
+// Judges a 200 answer as its body starts, from its Content-Type (as sent, empty when it named
+// none) and its first bytes: four, or the whole body when it is shorter. False refuses it.
+typedef bool (*AnswerCheck)(const std::wstring &contentType, const std::string &start);
+
 // GETs url into the file at path. The answer is written to a temporary file beside it, which
-// replaces path only after a complete, non-empty 200 answer: no partial, empty or error file is
-// ever left under that name. Returns true when path now holds the answer.
-bool HttpDownloadToFile(const std::wstring &url, const std::wstring &path);
+// replaces path only after a complete, non-empty 200 answer that check (when given) accepts: no
+// partial, empty, refused or error file is ever left under that name. Returns true when path now
+// holds the answer. *sent (when given) tells whether the request went out or was tried: false
+// when nothing was asked of the service because no file could be made beside path (or the URL or
+// the session could not be formed).
+bool HttpDownloadToFile(const std::wstring &url, const std::wstring &path, AnswerCheck check = nullptr,
+                        bool *sent = nullptr);

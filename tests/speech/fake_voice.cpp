@@ -111,8 +111,12 @@ private:
 HRESULT CreateFakeVoice(ISpVoice **voice)
 {
     *voice = nullptr;
-    if (!g_recorder || g_recorder->refuse_)
+    if (!g_recorder)
         return E_FAIL;
+    if (g_recorder->refuse_) {
+        g_recorder->refused_++;
+        return E_FAIL;
+    }
     Locked locked;
     g_requests.push_back(SpokenRequest());
     *voice = new FakeVoice(g_requests.size() - 1);

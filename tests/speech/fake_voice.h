@@ -28,5 +28,8 @@ public:
     std::vector<SpokenRequest> Requests() const;
     // Makes every following voice creation fail.
     void RefuseVoices() { refuse_ = true; }
+    // How many voice creations were refused.
+    unsigned Refused() const { return refused_; }
     bool refuse_ = false;
+    volatile unsigned refused_ = 0;
 };

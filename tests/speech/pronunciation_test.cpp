@@ -3,6 +3,9 @@
 #include "tests/speech/speech_test_support.h"
 
 #include <shlobj.h>
+#include <shlwapi.h>
+
+#include <algorithm>
 
 #include "common/settings.h"
 #include "speech/playback.h"
@@ -84,6 +87,130 @@ TEST_F(PronunciationTest, UrlAndCachePathOfATextTable)
     EXPECT_TRUE(Prepare(L"en", L"HELLO", 0).exists);
 }
 
+// Texts that Windows would open as devices: each gets a file of its own, fetched like any other
+// and counted as cached only once it is there.
+TEST_F(PronunciationTest, DeviceNamesAreDownloadedIntoFilesOfTheirOwn)
+{
+    struct DeviceCase {
+        const wchar_t *text;
+        const wchar_t *file;
+    };
+    const DeviceCase devices[] = {
+        {L"con", L"%63on.mp3"},
+        {L"AUX.", L"%61ux..mp3"},
+        {L"nul ", L"%6Eul .mp3"},
+        {L"prn.mp3", L"%70rn.mp3.mp3"},
+        {L"Nul . x", L"%6Eul . x.mp3"},
+        {L"com1", L"%63om1.mp3"},
+        {L"COM9.txt", L"%63om9.txt.mp3"},
+        {L"lpt1", L"%6Cpt1.mp3"},
+        {L"lpt9  ", L"%6Cpt9  .mp3"},
+        {L"com\u00B2", L"%63om\u00B2.mp3"},
+        {L"conin$", L"%63onin$.mp3"},
+        {L"conout$.x", L"%63onout$.x.mp3"},
+    };
+    std::string tone = ToneMp3();
+    AnswerAudio(tone);
+    std::vector<std::wstring> expected;
+    for (const DeviceCase &c : devices) {
+        SCOPED_TRACE(testing::PrintToString(c.text));
+        std::wstring path = CacheFolder(L"es") + L"\\" + c.file;
+        Pronunciation before = Prepare(L"es", c.text, 0);
+        EXPECT_EQ(std::wstring(before.path), path);
+        EXPECT_FALSE(before.exists) << "not cached before its download";
+
+        size_t requests = server.RequestLines().size();
+        EXPECT_EQ(Request(L"es", c.text, false), 1);
+        EXPECT_EQ(server.RequestLines().size(), requests + 1);
+        EXPECT_EQ(ReadFileBytes(path), tone);
+        expected.push_back(c.file);
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(FileNames(CacheFolder(L"es")), expected) << "a real file, listed in the folder";
+        EXPECT_TRUE(Prepare(L"es", c.text, 0).exists);
+        EXPECT_EQ(Request(L"es", c.text, false), 0) << "cached now";
+    }
+    ASSERT_FALSE(server.RequestLines().empty());
+    EXPECT_EQ(server.RequestLines().front(), "GET /translate_tts?tl=es&client=tw-ob&q=con HTTP/1.1")
+        << "the service is asked for the text itself";
+
+    // Every other name stays as it was, so that the files of an existing cache are still found.
+    struct OrdinaryCase {
+        const wchar_t *text;
+        const wchar_t *file;
+    };
+    const OrdinaryCase ordinary[] = {
+        {L"hello", L"hello.mp3"},     {L"cons", L"cons.mp3"},       {L"icon", L"icon.mp3"},
+        {L"con-a", L"con-a.mp3"},     {L" con", L" con.mp3"},       {L"a.con", L"a.con.mp3"},
+        {L"con:", L"con%3A.mp3"},     {L"conin", L"conin.mp3"},     {L"com0", L"com0.mp3"},
+        {L"com10", L"com10.mp3"},     {L"lpt", L"lpt.mp3"},         {L"clock$", L"clock$.mp3"},
+        {L"n.ul", L"n.ul.mp3"},       {L"auxiliar", L"auxiliar.mp3"},
+        // Written as a percent code, as "what%3F" is: it shares the name of "con".
+        {L"%63on", L"%63on.mp3"},
+    };
+    for (const OrdinaryCase &c : ordinary) {
+        SCOPED_TRACE(testing::PrintToString(c.text));
+        EXPECT_EQ(std::wstring(Prepare(L"en", c.text, 0).path), CacheFolder(L"en") + L"\\" + c.file);
+    }
+}
+
+// A captive portal answers every request with a 200 page of its own: only an MP3 answer is kept.
+TEST_F(PronunciationTest, OnlyAnAnswerThatIsAnMp3FileIsKept)
+{
+    std::string tone = ToneMp3();
+    ASSERT_EQ(static_cast<unsigned char>(tone[0]), 0xFF) << "tone.mp3 starts with a frame sync";
+    const std::string id3 = std::string("ID3\x04\0\0\0\0\0\0", 10) + tone;
+    const std::string html = "<html><body>Please log in</body></html>";
+    struct ReplyCase {
+        const char *name;
+        const char *contentType;    // "" sends none
+        std::string body;
+        bool kept;
+    };
+    const ReplyCase replies[] = {
+        {"login page", "text/html; charset=utf-8", html, false},
+        {"audio type, page body", "audio/mpeg", html, false},
+        {"text type, MP3 body", "text/plain", tone, false},
+        {"no type, MP3 body", "", tone, false},
+        {"audio type, sync bits missing", "audio/mpeg", "\xFF\x1F" + tone.substr(2), false},
+        {"audio type, a single byte", "audio/mpeg", "\xFF", false},
+        {"octet-stream, MP3 body", "application/octet-stream", tone, true},
+        {"audio type, ID3 tag", "audio/mpeg", id3, true},
+        {"audio type, frame sync", "audio/mpeg", tone, true},
+        {"other audio type with parameters", "Audio/MP3; charset=binary", tone, true},
+    };
+    size_t keptCount = 0;
+    for (size_t i = 0; i < sizeof replies / sizeof replies[0]; i++) {
+        const ReplyCase &c = replies[i];
+        SCOPED_TRACE(c.name);
+        server.AnswerTyped(200, c.contentType, c.body);
+        std::wstring text = L"word" + std::to_wstring(i);
+        std::wstring file = CacheFolder(L"en") + L"\\" + text + L".mp3";
+        EXPECT_EQ(Request(L"en", text.c_str(), false), 1) << "a download was attempted";
+        EXPECT_EQ(PathFileExistsW(file.c_str()) != FALSE, c.kept);
+        if (c.kept) {
+            EXPECT_EQ(ReadFileBytes(file), c.body);
+            keptCount++;
+        }
+        EXPECT_EQ(FileNames(CacheFolder(L"en")).size(), keptCount) << "no partial or refused file is left";
+    }
+
+    // A refused answer counts as a failed download: the next request asks again.
+    AnswerAudio(tone);
+    EXPECT_EQ(Request(L"en", L"word0", false), 1);
+    EXPECT_EQ(ReadFileBytes(CacheFolder(L"en") + L"\\word0.mp3"), tone);
+}
+
+// No file can be made in the cache ("Cache" is a file here): nothing is asked of the service, and
+// so nothing counts as an attempt.
+TEST_F(PronunciationTest, NoRequestIsMadeWhenNoFileCanBeMade)
+{
+    WriteFileBytes(folder.path + L"\\Cache", "not a folder");
+    AnswerAudio(ToneMp3());
+    EXPECT_EQ(Request(L"es", L"hola", true), 0);
+    EXPECT_EQ(Request(L"es", L"adi\u00F3s", false), 0);
+    EXPECT_TRUE(server.RequestLines().empty());
+}
+
 TEST_F(PronunciationTest, APathThatWouldNotFitIsLeftEmpty)
 {
     // The folder that holds Cache is deep enough that "Cache\en\<name>.mp3" passes MAX_PATH for
@@ -93,7 +220,7 @@ TEST_F(PronunciationTest, APathThatWouldNotFitIsLeftEmpty)
         deep += L"\\deeper";
     ASSERT_EQ(SHCreateDirectoryExW(nullptr, deep.c_str(), nullptr), ERROR_SUCCESS);
     SetCacheParentFolder(deep.c_str());
-    server.Answer(200, "sound");
+    AnswerAudio(ToneMp3());
 
     EXPECT_STREQ(Prepare(L"en", L"hi", 0).path, (deep + L"\\Cache\\en\\hi.mp3").c_str());
     std::wstring longText(60, L'?');      // 180 units once escaped
@@ -109,7 +236,7 @@ TEST_F(PronunciationTest, Engine0DownloadsOnceThenPlaysFromTheCache)
 {
     std::string tone = ToneMp3();
     ASSERT_FALSE(tone.empty());
-    server.Answer(200, tone);
+    AnswerAudio(tone);
     unsigned long played = PlaybacksStarted();
 
     EXPECT_EQ(Request(L"es", L"Hola", true), 1);
@@ -131,7 +258,7 @@ TEST_F(PronunciationTest, Engine0DownloadsOnceThenPlaysFromTheCache)
 TEST_F(PronunciationTest, Engine3UsesSpanishDictAndTheSameFile)
 {
     UseEngine(3);
-    server.Answer(200, "sound");
+    AnswerAudio(ToneMp3());
     EXPECT_EQ(Request(L"es", L"Gracias", false), 1);
     EXPECT_EQ(server.RequestLines(), std::vector<std::string>{"GET /dict/audio?lang=es&text=gracias HTTP/1.1"});
     EXPECT_EQ(FileNames(CacheFolder(L"es")), std::vector<std::wstring>{L"gracias.mp3"});
@@ -149,7 +276,7 @@ TEST_F(PronunciationTest, AFailedDownloadLeavesNothingAndIsTriedAgain)
     };
     const Failure failures[] = {
         {"404", [](LoopbackServer &s) { s.Answer(404, "<html>not found</html>"); }},
-        {"empty 200", [](LoopbackServer &s) { s.Answer(200, ""); }},
+        {"empty 200", [](LoopbackServer &s) { s.AnswerTyped(200, "audio/mpeg", ""); }},
         {"silent", [](LoopbackServer &s) { s.StaySilent(); }},
     };
     unsigned long played = PlaybacksStarted();
@@ -198,7 +325,7 @@ TEST_F(PronunciationTest, Engine1SpeaksTheWholeTextAndMakesNoFolders)
 TEST_F(PronunciationTest, Engine2PlaysTheCachedFileOrSpeaksAndNeverDownloads)
 {
     UseEngine(2);
-    server.Answer(200, "sound");
+    AnswerAudio(ToneMp3());
     unsigned long played = PlaybacksStarted();
     EXPECT_EQ(Request(L"en", L"Cat", true), 0);
     EXPECT_EQ(Request(L"en", L"cat", false), 0);
@@ -218,7 +345,7 @@ TEST_F(PronunciationTest, Engine2PlaysTheCachedFileOrSpeaksAndNeverDownloads)
 TEST_F(PronunciationTest, OtherEngineValuesDoNothing)
 {
     UseEngine(7);
-    server.Answer(200, "sound");
+    AnswerAudio(ToneMp3());
     unsigned long played = PlaybacksStarted();
     EXPECT_EQ(Request(L"en", L"cat", true), 0);
     EXPECT_TRUE(FileNames(folder.path).empty());
@@ -234,9 +361,17 @@ TEST_F(PronunciationTest, NoVoiceObjectMeansNothingIsSpoken)
 {
     UseEngine(1);
     voices.RefuseVoices();
+    unsigned long workers = SoundWorkersStarted();
     EXPECT_EQ(Request(L"en", L"cat", true), 0);
-    EXPECT_TRUE(WaitForSoundWorkers(0)) << "no worker starts";
+    EXPECT_EQ(voices.Refused(), 1u) << "the request asked for a voice";
+    EXPECT_EQ(SoundWorkersStarted(), workers) << "no worker starts, and no other voice speaks instead";
     EXPECT_TRUE(voices.Requests().empty());
+
+    // The engine-2 fallback to the voice takes the same way.
+    UseEngine(2);
+    EXPECT_EQ(Request(L"en", L"dog", true), 0);
+    EXPECT_EQ(voices.Refused(), 2u);
+    EXPECT_EQ(SoundWorkersStarted(), workers);
 }
 
 }  // namespace

@@ -145,17 +145,33 @@ protected:
 
 TEST_F(SpeechSettingsTest, FirstStartCreatesTheKeyWithEngine0AndNoVoice)
 {
+    // Settings of an earlier user in memory: a first start must not keep them.
+    ASSERT_TRUE(WriteSettingDword(kEngineValue, 2));
+    ASSERT_TRUE(WriteSettingText(kVoiceValue, FullTokenId(kVoices[1]).c_str()));
+    LoadSpeechSettings();
+    ASSERT_EQ(CurrentSpeechEngine(), 2);
+
     RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
     LoadSpeechSettings();
     HKEY key;
     ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    DWORD values = 1234;
+    EXPECT_EQ(RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                               nullptr, nullptr), ERROR_SUCCESS);
     RegCloseKey(key);
+    EXPECT_EQ(values, 0u) << "the key is created empty";
     EXPECT_EQ(CurrentSpeechEngine(), 0);
     EXPECT_STREQ(CurrentSpeechVoice(), L"");
 
     OpenDialog();
     EXPECT_EQ(CheckedEngines(), std::vector<int>{0});
     EXPECT_EQ(SelectedVoice(), 0);
+    std::wstring first = ListedIds().at(0);
+    Press(IDC_SPEECH_OK);
+    DWORD engine = 1234;
+    EXPECT_TRUE(ReadSettingDword(kEngineValue, &engine)) << "OK wrote the engine";
+    EXPECT_EQ(engine, 0u);
+    EXPECT_EQ(StoredVoice(), first);
 }
 
 TEST_F(SpeechSettingsTest, LoadingReadsBothValuesAndDropsAVoiceThatDoesNotFit)
@@ -177,16 +193,20 @@ TEST_F(SpeechSettingsTest, VoicesOfTheThreeCategoriesAreListedInOrder)
 {
     OpenDialog();
     std::vector<std::wstring> names = VoiceNames();
-    std::vector<int> indexes;
-    for (const VoiceToken &voice : kVoices) {
-        int index = IndexOf(voice);
-        ASSERT_NE(index, -1) << testing::PrintToString(voice.key);
-        indexes.push_back(index);
-        // The display name where the speech API gives one (Wine's does not), else the id.
-        EXPECT_TRUE(names[index] == voice.name || names[index] == ListedIds()[index]) << testing::PrintToString(names[index]);
-    }
-    EXPECT_TRUE(std::is_sorted(indexes.begin(), indexes.end())) << testing::PrintToString(ListedIds());
-    EXPECT_EQ(indexes.back(), static_cast<int>(names.size()) - 1) << "the server voices come last";
+    std::vector<std::wstring> ids = ListedIds();
+    ASSERT_EQ(names.size(), ids.size());
+    ASSERT_FALSE(names.empty());
+    // The test voices as listed, in the listed order: their texts and which voices they are.
+    std::vector<std::wstring> listed;
+    std::vector<std::wstring> expected;
+    for (size_t i = 0; i < ids.size(); i++)
+        for (const VoiceToken &voice : kVoices)
+            if (IdNames(ids[i], voice))
+                listed.push_back(names[i]);
+    for (const VoiceToken &voice : kVoices)
+        expected.push_back(voice.name);
+    EXPECT_EQ(listed, expected) << "display names, desktop voices first, then v10.0, then v11.0";
+    EXPECT_EQ(names.back(), kVoices[3].name) << "the server voices come last";
 }
 
 TEST_F(SpeechSettingsTest, TheStoredVoiceIsSelectedWhenItMatchesExactly)

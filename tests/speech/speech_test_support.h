@@ -33,5 +33,7 @@ protected:
 
     // Stores the engine setting and loads it, as the dialog's OK does.
     void UseEngine(DWORD engine);
+    // The services answer every request with body as an MP3 file (audio/mpeg).
+    void AnswerAudio(const std::string &body) { server.AnswerTyped(200, "audio/mpeg", body); }
     std::wstring CacheFolder(const wchar_t *code) const { return folder.path + L"\\Cache\\" + code; }
 };

@@ -87,7 +87,7 @@ TEST_F(SpeechWindowTest, ADoubleClickedRowPlaysItsCachedTarget)
 
 TEST_F(SpeechWindowTest, ADoubleClickedRowIsDownloadedInItsTargetLanguage)
 {
-    server.Answer(200, ToneMp3());
+    AnswerAudio(ToneMp3());
     DoubleClick(Row(L"m\u00E1s"));
     EXPECT_EQ(server.RequestLines(), std::vector<std::string>{"GET /translate_tts?tl=en&client=tw-ob&q=more HTTP/1.1"});
     EXPECT_EQ(FileNames(CacheFolder(L"en")), std::vector<std::wstring>{L"more.mp3"});
@@ -115,7 +115,7 @@ TEST_F(SpeechWindowTest, ThePluginSpeakMessageSaysTheText)
     EXPECT_EQ(LOWORD(SendMessageW(window, DM_GETDEFID, 0, 0)), IDC_ADD);
 
     UseEngine(0);
-    server.Answer(200, "sound");
+    AnswerAudio(ToneMp3());
     SendMessageW(window, WM_PLUGIN_SPEAK, kPluginServiceTag, reinterpret_cast<LPARAM>(&request));
     EXPECT_EQ(server.RequestLines(), std::vector<std::string>{"GET /translate_tts?tl=de&client=tw-ob&q=guten%20tag HTTP/1.1"});
     EXPECT_EQ(FileNames(CacheFolder(L"de")), std::vector<std::wstring>{L"guten tag.mp3"});

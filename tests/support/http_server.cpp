@@ -58,8 +58,14 @@ std::wstring LoopbackServer::Base() const
 
 void LoopbackServer::Answer(int status, const std::string &body)
 {
+    AnswerTyped(status, "application/json; charset=UTF-8", body);
+}
+
+void LoopbackServer::AnswerTyped(int status, const std::string &contentType, const std::string &body)
+{
     EnterCriticalSection(&lock_);
     status_ = status;
+    contentType_ = contentType;
     body_ = body;
     declared_ = 0;
     silent_ = false;
@@ -134,6 +140,7 @@ void LoopbackServer::Serve(SOCKET client)
     bool silent = silent_;
     int status = status_;
     std::string body = body_;
+    std::string contentType = contentType_;
     size_t declared = declared_ ? declared_ : body_.size();
     std::function<void()> hook = hook_;
     if (silent)
@@ -144,12 +151,13 @@ void LoopbackServer::Serve(SOCKET client)
     if (silent)
         return;
 
-    char head[256];
-    _snprintf(head, sizeof head,
-              "HTTP/1.1 %d Status\r\nContent-Type: application/json; charset=UTF-8\r\n"
-              "Content-Length: %u\r\nConnection: close\r\n\r\n",
-              status, static_cast<unsigned>(declared));
-    std::string answer = head + body;
+    char head[128];
+    _snprintf(head, sizeof head, "HTTP/1.1 %d Status\r\nContent-Length: %u\r\nConnection: close\r\n", status,
+              static_cast<unsigned>(declared));
+    std::string answer = head;
+    if (!contentType.empty())
+        answer += "Content-Type: " + contentType + "\r\n";
+    answer += "\r\n" + body;
     send(client, answer.data(), static_cast<int>(answer.size()), 0);
     shutdown(client, SD_SEND);
     closesocket(client);

@@ -19,8 +19,11 @@ public:
     // "http://127.0.0.1:PORT"
     std::wstring Base() const;
 
-    // Every following request gets this answer.
+    // Every following request gets this answer, as application/json.
     void Answer(int status, const std::string &body);
+    // Every following request gets this answer with this Content-Type; an empty type sends the
+    // answer with no Content-Type header at all.
+    void AnswerTyped(int status, const std::string &contentType, const std::string &body);
     // Every following request gets this answer, announced as declaredLength bytes long but closed
     // after body: a reply cut short.
     void AnswerCutShort(int status, const std::string &body, size_t declaredLength);
@@ -43,6 +46,7 @@ private:
     CRITICAL_SECTION lock_;
     int status_ = 200;
     std::string body_;
+    std::string contentType_ = "application/json; charset=UTF-8";
     size_t declared_ = 0;       // announced length when not 0
     bool silent_ = false;
     std::vector<std::string> requests_;

@@ -114,9 +114,11 @@ void ExportExamPage(HWND owner, sqlite3 *db, int categoryId, bool reversed)
 
 std::wstring ExamPagePath(const wchar_t *folder, const wchar_t *description)
 {
-    wchar_t name[3 * 260];
+    wchar_t name[3 * 260 + 2];
     CopyBounded(name, description, 260);
     EscapeFileName(name);
+    // A category called "con" or "lpt1" would otherwise write its page to a device.
+    AvoidDeviceName(name);
     std::wstring path = folder;
     size_t room = MAX_PATH - 1 - 4;   // the path, then ".htm"
     if (path.size() >= room)

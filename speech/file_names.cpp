@@ -32,6 +32,10 @@ bool IsWord(const wchar_t *text, size_t length, const wchar_t *word)
     return true;
 }
 
+}  // namespace
+
+const wchar_t kDeviceNameFolder[] = L"devices";
+
 // Windows reads a name as a device by its part before the first dot, blanks at its end dropped.
 bool IsDeviceName(const wchar_t *name)
 {
@@ -43,8 +47,6 @@ bool IsDeviceName(const wchar_t *name)
             return true;
     return length == 4 && (IsWord(name, 3, L"com") || IsWord(name, 3, L"lpt")) && IsPortNumber(name[3]);
 }
-
-}  // namespace
 
 void EscapeFileName(wchar_t *text)
 {
@@ -67,8 +69,6 @@ void AvoidDeviceName(wchar_t *name)
 {
     if (!IsDeviceName(name))
         return;
-    // Escaping never writes a percent code for a letter, so only a text that itself starts with
-    // such a code ("%63on") shares the name, as a text holding "%3F" shares that of "?".
     wchar_t first[4];
     _snwprintf(first, 4, L"%%%.2lX", static_cast<unsigned long>(name[0]));
     memmove(name + 3, name + 1, (wcslen(name + 1) + 1) * sizeof(wchar_t));

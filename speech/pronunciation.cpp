@@ -100,12 +100,21 @@ void PreparePronunciation(const wchar_t *code, const wchar_t *text, int engine, 
     wchar_t cache[MAX_PATH];
     wcscpy(cache, folder);
     bool usable = IsPlainFolderName(code) && AppendFitting(folder, code);
+    wchar_t language[MAX_PATH];
+    wcscpy(language, folder);
 
     // Room for the escaped text and for the two units AvoidDeviceName may add.
     wchar_t name[3 * kNameCharacters + 3];
     wcscpy(name, out->text);
     EscapeFileName(name);
-    AvoidDeviceName(name);
+    // A name Windows takes for a device ("con.mp3" opens the console) gets a file of its own in a
+    // folder of its own, where no other text's file can be; every other name stays as it was,
+    // so that an existing cache is still found.
+    bool device = IsDeviceName(name);
+    if (device) {
+        AvoidDeviceName(name);
+        usable = usable && AppendFitting(folder, kDeviceNameFolder);
+    }
     wchar_t path[MAX_PATH];
     wcscpy(path, folder);
     usable = usable && name[0] != 0 && AppendFitting(path, name) && wcslen(path) + 4 < MAX_PATH;
@@ -119,8 +128,11 @@ void PreparePronunciation(const wchar_t *code, const wchar_t *text, int engine, 
             return;
     }
     CreateDirectoryW(cache, nullptr);
-    if (IsPlainFolderName(code) && wcslen(folder) > wcslen(cache))
-        CreateDirectoryW(folder, nullptr);
+    if (IsPlainFolderName(code) && wcslen(language) > wcslen(cache)) {
+        CreateDirectoryW(language, nullptr);
+        if (device && wcslen(folder) > wcslen(language))
+            CreateDirectoryW(folder, nullptr);
+    }
 }
 
 std::wstring PronunciationUrl(const Pronunciation &pronunciation)

@@ -162,6 +162,8 @@ TEST(ExamPagePath, KeepsTheExtensionWhenTheNameMustBeShortened)
     std::wstring emoji = ExamPagePath(folder.c_str(), (std::wstring(49, L'e') + L"\U0001F600\U0001F600").c_str());
     EXPECT_FALSE(IS_HIGH_SURROGATE(emoji[emoji.size() - 5])) << "no half character before .htm";
     EXPECT_EQ(ExamPagePath((L"C:\\" + std::wstring(260, L'f') + L"\\").c_str(), L"x"), L"");
+    EXPECT_EQ(ExamPagePath(folder.c_str(), L"Con"), folder + L"%43on.htm") << "not the console device";
+    EXPECT_EQ(ExamPagePath(folder.c_str(), L"aux.x"), folder + L"%61ux.x.htm");
 }
 
 TEST_F(ExamPageTest, OnePagePerCategoryIntoAFolder)

@@ -87,8 +87,8 @@ TEST_F(PronunciationTest, UrlAndCachePathOfATextTable)
     EXPECT_TRUE(Prepare(L"en", L"HELLO", 0).exists);
 }
 
-// Texts that Windows would open as devices: each gets a file of its own, fetched like any other
-// and counted as cached only once it is there.
+// Texts that Windows would open as devices: each gets a file of its own, in a folder that no other
+// text's file can be in, fetched like any other and counted as cached only once it is there.
 TEST_F(PronunciationTest, DeviceNamesAreDownloadedIntoFilesOfTheirOwn)
 {
     struct DeviceCase {
@@ -114,7 +114,7 @@ TEST_F(PronunciationTest, DeviceNamesAreDownloadedIntoFilesOfTheirOwn)
     std::vector<std::wstring> expected;
     for (const DeviceCase &c : devices) {
         SCOPED_TRACE(testing::PrintToString(c.text));
-        std::wstring path = CacheFolder(L"es") + L"\\" + c.file;
+        std::wstring path = CacheFolder(L"es") + L"\\devices\\" + c.file;
         Pronunciation before = Prepare(L"es", c.text, 0);
         EXPECT_EQ(std::wstring(before.path), path);
         EXPECT_FALSE(before.exists) << "not cached before its download";
@@ -125,7 +125,7 @@ TEST_F(PronunciationTest, DeviceNamesAreDownloadedIntoFilesOfTheirOwn)
         EXPECT_EQ(ReadFileBytes(path), tone);
         expected.push_back(c.file);
         std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(FileNames(CacheFolder(L"es")), expected) << "a real file, listed in the folder";
+        EXPECT_EQ(FileNames(CacheFolder(L"es") + L"\\devices"), expected) << "a real file, listed in the folder";
         EXPECT_TRUE(Prepare(L"es", c.text, 0).exists);
         EXPECT_EQ(Request(L"es", c.text, false), 0) << "cached now";
     }
@@ -144,8 +144,8 @@ TEST_F(PronunciationTest, DeviceNamesAreDownloadedIntoFilesOfTheirOwn)
         {L"con:", L"con%3A.mp3"},     {L"conin", L"conin.mp3"},     {L"com0", L"com0.mp3"},
         {L"com10", L"com10.mp3"},     {L"lpt", L"lpt.mp3"},         {L"clock$", L"clock$.mp3"},
         {L"n.ul", L"n.ul.mp3"},       {L"auxiliar", L"auxiliar.mp3"},
-        // Written as a percent code, as "what%3F" is: it shares the name of "con".
-        {L"%63on", L"%63on.mp3"},
+        // What the device names' files are called, but in the language's own folder.
+        {L"%63on", L"%63on.mp3"},     {L"devices", L"devices.mp3"},
     };
     for (const OrdinaryCase &c : ordinary) {
         SCOPED_TRACE(testing::PrintToString(c.text));

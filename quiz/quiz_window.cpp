@@ -65,7 +65,10 @@ void MakeRow(HWND dialog, QuizState *state, int r)
     int top = table->firstTop + r * state->rowPitch - ScrollOffset(dialog);
     for (int k = 0; k < QuizControlCount; k++) {
         const ControlTemplate &shape = table->templates[k];
-        HWND control = CreateWindowExW(shape.exStyle, kClasses[k], shape.text, shape.style, shape.x, top,
+        // The statics show phrases, where "&" is text, never a mnemonic ("R&D" is no "RD" with an
+        // underlined D), whatever resource module the templates came from.
+        DWORD style = shape.style | (k == QuizLabel || k == QuizAnswer ? SS_NOPREFIX : 0);
+        HWND control = CreateWindowExW(shape.exStyle, kClasses[k], shape.text, style, shape.x, top,
                                        shape.width, shape.height, dialog,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(QuizControlId(r, static_cast<QuizControl>(k)))),
                                        GetResourceModule(), nullptr);

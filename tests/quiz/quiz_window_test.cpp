@@ -16,6 +16,7 @@
 #include "store/phrase_store.h"
 #include "store/statement.h"
 #include "tests/app/window_fixture.h"
+#include "tests/support/program_process.h"
 
 namespace {
 
@@ -64,13 +65,14 @@ protected:
             pairs.push_back({text.c_str(), text.c_str()});
         return Category(name, pairs);
     }
-    void Open(int category, bool reverse = false)
+    // The quiz window from the dialog resource of module: the program's own, or another interface.
+    void Open(int category, bool reverse = false, HMODULE module = GetResourceModule())
     {
         state = QuizState();
         state.db = db;
         state.categoryId = category;
         state.reverse = reverse ? 1 : 0;
-        dialog = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_QUIZ), nullptr, QuizWindowProc,
+        dialog = CreateDialogParamW(module, MAKEINTRESOURCEW(IDD_QUIZ), nullptr, QuizWindowProc,
                                     reinterpret_cast<LPARAM>(&state));
         ASSERT_NE(dialog, nullptr);
         ShowWindow(dialog, SW_SHOW);
@@ -221,6 +223,73 @@ TEST_F(QuizTest, EmptyAnswersDuplicatesAndPeeking)
     EXPECT_EQ(state.correct, 3);
     EXPECT_EQ(Title(), kExam + L"Mixed (3 / 3) - 00:00:00");
     EXPECT_FALSE(ClockRuns()) << "stopped once every row is correct";
+}
+
+// How wide the ink of what a control paints is, in pixels: its client area drawn into a bitmap.
+int InkWidth(HWND control)
+{
+    RECT client;
+    GetClientRect(control, &client);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    // The text is centred vertically: the top right corner is background.
+    COLORREF background = GetPixel(dc, client.right - 1, 0);
+    int left = client.right, right = -1;
+    for (int y = 0; y < client.bottom; y++) {
+        for (int x = 0; x < client.right; x++) {
+            if (GetPixel(dc, x, y) != background) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return right < left ? 0 : right - left + 1;
+}
+
+// The width of text in a control's font.
+int TextWidth(HWND control, const std::wstring &text)
+{
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return size.cx;
+}
+
+// An "&" in a phrase is text: shown, and typed as it is, in both interfaces.
+TEST_F(QuizTest, AmpersandsShowAsTheyAreInBothInterfaces)
+{
+    int category = Category(L"Firms", {{L"R&D", L"I&D"}});
+    HMODULE english = LoadLibraryExW(BuiltFile(L"english\\Lingotrove.exe.mui").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(english, nullptr);
+    for (HMODULE module : {GetResourceModule(), english}) {
+        SCOPED_TRACE(module == english ? "English" : "Chinese");
+        Open(category, false, module);
+        Click(Control(0, QuizShow));
+        for (QuizControl kind : {QuizLabel, QuizAnswer}) {
+            HWND control = Control(0, kind);
+            EXPECT_TRUE(GetWindowLongPtrW(control, GWL_STYLE) & SS_NOPREFIX);
+            std::wstring shown = kind == QuizLabel ? L"R&D" : L"I&D";
+            EXPECT_EQ(Text(control), shown);
+            shown.erase(1, 1);
+            EXPECT_GT(InkWidth(control), TextWidth(control, shown)) << "the \"&\" is drawn";
+        }
+        Click(Control(0, QuizShow));
+        Type(0, L"i&d");
+        EXPECT_EQ(state.correct, 1);
+        DestroyWindow(dialog);
+        dialog = nullptr;
+    }
+    FreeLibrary(english);
 }
 
 TEST_F(QuizTest, AnswersAreComparedOnTheirFirst127Characters)

@@ -198,9 +198,9 @@ void LoadRows(QuizState *state)
     while (sqlite3_step(statement) == SQLITE_ROW) {
         QuizRow row = {};
         std::wstring source = ColumnText(statement, 0);
-        std::wstring target = ColumnText(statement, 1);
-        row.asked = state->reverse ? target : source;
-        row.expected = state->reverse ? source : target;
+        row.target = ColumnText(statement, 1);
+        row.asked = QuizLineText(state->reverse ? row.target : source);
+        row.expected = QuizLineText(state->reverse ? source : row.target);
         row.targetLanguage = sqlite3_column_int(statement, 2);
         state->table->rows.push_back(row);
     }
@@ -276,7 +276,7 @@ void CheckAnswer(HWND dialog, QuizState *state, int r)
     row.done = true;
     state->correct++;
     UpdateQuizTitle(dialog, state);
-    SpeakRowAnswer(state->db, dialog, r, state->reverse);
+    SpeakRowAnswer(state->db, dialog, r);
 }
 
 // Scrolls the content so that the answer box is wholly in view.
@@ -320,7 +320,7 @@ void OnCommand(HWND dialog, QuizState *state, WPARAM wParam, LPARAM lParam)
     else if (kind == QuizShow)
         ToggleAnswer(dialog, row);
     else if (kind == QuizSpeak)
-        SpeakRowAnswer(state->db, dialog, row, state->reverse);
+        SpeakRowAnswer(state->db, dialog, row);
 }
 
 void OnInitDialog(HWND dialog, QuizState *state)
@@ -334,6 +334,19 @@ void OnInitDialog(HWND dialog, QuizState *state)
 }
 
 }  // namespace
+
+std::wstring QuizLineText(const std::wstring &text)
+{
+    std::wstring line;
+    for (size_t i = 0; i < text.size(); i++) {
+        bool lineBreak = text[i] == L'\r' || text[i] == L'\n';
+        if (!lineBreak)
+            line += text[i];
+        else if (i == 0 || (text[i - 1] != L'\r' && text[i - 1] != L'\n'))
+            line += L' ';
+    }
+    return line;
+}
 
 int QuizControlId(int row, QuizControl control)
 {
@@ -423,20 +436,19 @@ void ToggleAnswer(HWND dialog, int row)
     ShowWindow(answer, open ? SW_SHOWNOACTIVATE : SW_HIDE);
 }
 
-void SpeakRowAnswer(sqlite3 *db, HWND dialog, int row, int reverse)
+void SpeakRowAnswer(sqlite3 *db, HWND dialog, int row)
 {
-    HWND answer = QuizRowControl(dialog, row, QuizAnswer);
-    HWND label = QuizRowControl(dialog, row, QuizLabel);
-    if (!answer || !label)
+    QuizState *state = StateOf(dialog);
+    if (!state || !state->table || row < 0 || row >= state->rows)
         return;
-    int language = static_cast<int>(GetWindowLongPtrW(answer, GWLP_USERDATA));
-    wchar_t text[128] = {};
-    GetWindowTextW(reverse ? label : answer, text, 128);
+    const QuizRow &phrase = state->table->rows[row];
+    // The target as stored, not as the row shows it: its pronunciation is cached under that text.
+    std::wstring text = phrase.target.substr(0, 127);
     wchar_t sql[128];
     wchar_t code[128] = {};
-    if (FormatStatement(sql, 128, L"SELECT CODE FROM LANGUAGE WHERE ID=%d", language))
+    if (FormatStatement(sql, 128, L"SELECT CODE FROM LANGUAGE WHERE ID=%d", phrase.targetLanguage))
         QueryFirstText(db, sql, code, 128);
-    RequestPronunciation(code, text, true, nullptr);
+    RequestPronunciation(code, text.c_str(), true, nullptr);
 }
 
 void ScrollQuiz(HWND dialog, int request)
@@ -501,7 +513,7 @@ INT_PTR CALLBACK QuizWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         int row = 0;
         QuizControl kind = QuizLabel;
         if (help && FindControl(state, static_cast<HWND>(help->hItemHandle), &row, &kind) && kind == QuizAnswerBox)
-            SpeakRowAnswer(state->db, dialog, row, state->reverse);
+            SpeakRowAnswer(state->db, dialog, row);
         break;
     }
     case WM_DESTROY:

@@ -292,6 +292,42 @@ TEST_F(QuizTest, AmpersandsShowAsTheyAreInBothInterfaces)
     FreeLibrary(english);
 }
 
+// An answer the one-line box cannot hold as it is stored: each run of line breaks is one space,
+// in what is shown and in what is typed. What is spoken is the target as stored.
+TEST_F(QuizTest, LineBreaksInAnAnswerAreTypedAsOneSpace)
+{
+    Open(Category(L"Lines", {{L"two\r\nlines", L"uno\r\ndos"}, {L"gaps", L"a\n\n\r\nb\rc"}}));
+    int uno = RowAsking(L"two lines");
+    ASSERT_NE(uno, -1) << "the asked text is shown on one line too";
+    Click(Control(uno, QuizShow));
+    EXPECT_EQ(Text(Control(uno, QuizAnswer)), L"uno dos");
+    Click(Control(uno, QuizShow));
+    UseEngine(1);
+    Type(uno, L"UNO DOS");
+    EXPECT_EQ(state.correct, 1);
+    int gaps = RowAsking(L"gaps");
+    EXPECT_EQ(Text(Control(gaps, QuizAnswer)), L"a b c");
+    Type(gaps, L"a b c");
+    EXPECT_EQ(state.correct, 2);
+    ASSERT_TRUE(WaitForSoundWorkers(10000));
+    ASSERT_EQ(voices.Requests().size(), 2u);
+    EXPECT_EQ(voices.Requests()[0].text, L"uno\r\ndos");
+    EXPECT_EQ(voices.Requests()[1].text, L"a\n\n\r\nb\rc");
+}
+
+TEST(QuizLineText, MakesEachRunOfLineBreaksOneSpace)
+{
+    struct Case {
+        const wchar_t *text, *line;
+    } cases[] = {
+        {L"plain", L"plain"},        {L"a\r\nb", L"a b"},          {L"a\n\n\r\r\nb", L"a b"},
+        {L"a\rb\nc", L"a b c"},      {L"\r\nends\n", L" ends "},  {L"a \r\n b", L"a   b"},
+        {L"", L""},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(QuizLineText(c.text), c.line) << testing::PrintToString(std::wstring(c.text));
+}
+
 TEST_F(QuizTest, AnswersAreComparedOnTheirFirst127Characters)
 {
     std::wstring expected = std::wstring(127, L'a') + L"tail";

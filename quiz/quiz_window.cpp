@@ -122,7 +122,9 @@ void ReleaseRow(QuizRows *table, int r)
 }
 
 // Once many rows are made, lets go of those far from rows first..last, except the row that has
-// the keyboard focus.
+// the keyboard focus and the one whose answer box had it last: while the window is inactive
+// (the wheel scrolls it all the same) nothing of it has the focus, and its row is where the user
+// goes on when the window is active again.
 void ReleaseFarRows(QuizState *state, int first, int last)
 {
     QuizRows *table = state->table;
@@ -132,7 +134,8 @@ void ReleaseFarRows(QuizState *state, int first, int last)
     for (int r = 0; r < state->rows; r++) {
         QuizRow &row = table->rows[r];
         // The row whose answer is being checked is inside its own notification: it stays.
-        if (!row.made || (r >= first - kKeptAround && r <= last + kKeptAround) || r == table->checking)
+        if (!row.made || (r >= first - kKeptAround && r <= last + kKeptAround) || r == table->checking ||
+            r == table->focusRow)
             continue;
         bool focused = false;
         for (HWND control : row.controls)
@@ -239,22 +242,32 @@ bool FindControl(QuizState *state, HWND control, int *row, QuizControl *kind)
     return false;
 }
 
-// Focus to the next answer box that can still be answered, after row r and around.
-void FocusNextOpenRow(HWND dialog, QuizState *state, int r)
+// Whether the row's answer box is shown, so that it can be typed into and is in the tab order.
+bool CanAnswer(const QuizRow &row)
 {
-    for (int step = 1; step < state->rows; step++) {
-        int next = (r + step) % state->rows;
-        const QuizRow &row = state->table->rows[next];
-        bool open = row.made ? row.controls[QuizAnswerBox] && HasStyle(row.controls[QuizAnswerBox], WS_VISIBLE)
-                             : !row.peeked;
-        if (row.done || !open)
+    if (row.done)
+        return false;
+    if (!row.made)
+        return !row.peeked;
+    return row.controls[QuizAnswerBox] && HasStyle(row.controls[QuizAnswerBox], WS_VISIBLE);
+}
+
+// Focus to the first answer box that can be answered going from row r by step (1 or -1) over the
+// whole quiz and around, made first when it has not come into view yet; r itself comes last.
+// False when no row can be answered.
+bool FocusOpenRow(HWND dialog, QuizState *state, int r, int step)
+{
+    for (int i = 1; i <= state->rows; i++) {
+        int next = ((r + i * step) % state->rows + state->rows) % state->rows;
+        if (!CanAnswer(state->table->rows[next]))
             continue;
         HWND box = QuizRowControl(dialog, next, QuizAnswerBox);
         if (!box)
             continue;
         SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
-        return;
+        return true;
     }
+    return false;
 }
 
 void CheckAnswer(HWND dialog, QuizState *state, int r)
@@ -268,12 +281,13 @@ void CheckAnswer(HWND dialog, QuizState *state, int r)
     GetWindowTextW(row.controls[QuizAnswer], expected, 128);
     if (lstrcmpiW(typed, expected) != 0)
         return;
+    // Done before the focus moves on, so that the focus never comes back to it.
+    row.done = true;
     state->table->checking = r;
-    FocusNextOpenRow(dialog, state, r);
+    FocusOpenRow(dialog, state, r, 1);
     state->table->checking = -1;
     ToggleAnswer(dialog, r);
     ShowWindow(row.controls[QuizShow], SW_HIDE);
-    row.done = true;
     state->correct++;
     UpdateQuizTitle(dialog, state);
     SpeakRowAnswer(state->db, dialog, r);
@@ -302,6 +316,12 @@ void ScrollIntoView(HWND dialog, QuizState *state, HWND box)
     MoveContent(dialog, state, d);
 }
 
+void OnAnswerBoxFocus(HWND dialog, QuizState *state, int row)
+{
+    state->table->focusRow = row;
+    ScrollIntoView(dialog, state, state->table->rows[row].controls[QuizAnswerBox]);
+}
+
 void OnCommand(HWND dialog, QuizState *state, WPARAM wParam, LPARAM lParam)
 {
     if (LOWORD(wParam) == IDCANCEL) {
@@ -316,11 +336,40 @@ void OnCommand(HWND dialog, QuizState *state, WPARAM wParam, LPARAM lParam)
     if (kind == QuizAnswerBox && code == EN_CHANGE)
         CheckAnswer(dialog, state, row);
     else if (kind == QuizAnswerBox && code == EN_SETFOCUS)
-        ScrollIntoView(dialog, state, reinterpret_cast<HWND>(lParam));
+        OnAnswerBoxFocus(dialog, state, row);
     else if (kind == QuizShow)
         ToggleAnswer(dialog, row);
     else if (kind == QuizSpeak)
         SpeakRowAnswer(state->db, dialog, row);
+}
+
+// Tab and Shift+Tab (the dialog manager's WM_NEXTDLGCTL with a direction) go over the rows of the
+// whole quiz, not only over those made so far: from the focused row to the next or previous
+// row that can be answered, around the ends. A button of a row counts as after its answer box.
+// False when the focus is not in a row, to leave the move to the dialog manager.
+bool OnNextControl(HWND dialog, QuizState *state, bool backward)
+{
+    int row = 0;
+    QuizControl kind = QuizLabel;
+    if (!FindControl(state, GetFocus(), &row, &kind))
+        return false;
+    if (backward && kind > QuizAnswerBox)
+        row++;
+    FocusOpenRow(dialog, state, row, backward ? -1 : 1);
+    return true;
+}
+
+// Back in the window, the focus goes where the user left it: the row kept for it may have been
+// scrolled far away meanwhile, and a button that had the focus may have been let go with its row.
+bool OnActivate(HWND dialog, QuizState *state, WPARAM wParam)
+{
+    if (LOWORD(wParam) == WA_INACTIVE || HIWORD(wParam) || !state->table || state->table->focusRow < 0)
+        return false;
+    const QuizRow &row = state->table->rows[state->table->focusRow];
+    if (!row.made || !CanAnswer(row))
+        return false;
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(row.controls[QuizAnswerBox]), TRUE);
+    return true;
 }
 
 void OnInitDialog(HWND dialog, QuizState *state)
@@ -393,6 +442,7 @@ void BuildQuizRows(HWND dialog, QuizState *state)
     delete state->table;
     state->table = new QuizRows();
     state->table->checking = -1;
+    state->table->focusRow = -1;
     for (int k = 0; k < QuizControlCount; k++)
         CaptureTemplateControl(dialog, kBases[k], &state->table->templates[k]);
     state->table->firstTop = state->table->templates[QuizLabel].y;
@@ -516,6 +566,15 @@ INT_PTR CALLBACK QuizWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             SpeakRowAnswer(state->db, dialog, row);
         break;
     }
+    case WM_NEXTDLGCTL:
+        // A window to go to (lParam set) is the dialog manager's to handle.
+        if (lParam || !OnNextControl(dialog, state, wParam != 0))
+            return FALSE;
+        break;
+    case WM_ACTIVATE:
+        if (!OnActivate(dialog, state, wParam))
+            return FALSE;
+        break;
     case WM_DESTROY:
         KillTimer(dialog, kClock);
         delete state->table;

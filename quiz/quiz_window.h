@@ -47,6 +47,7 @@ struct QuizRows {
     int made;                       // rows whose controls exist
     bool restoring;                 // a row's typed text is being put back, not typed
     int checking;                   // the row whose answer is being checked, or -1
+    int focusRow;                   // the row whose answer box last had the focus, or -1
 };
 
 struct QuizState {

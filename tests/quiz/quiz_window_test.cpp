@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "app/main_window.h"
@@ -76,6 +77,7 @@ protected:
                                     reinterpret_cast<LPARAM>(&state));
         ASSERT_NE(dialog, nullptr);
         ShowWindow(dialog, SW_SHOW);
+        SetForegroundWindow(dialog);    // where the keys pressed go
     }
     HWND Control(int row, QuizControl kind) { return QuizRowControl(dialog, row, kind); }
     std::wstring Text(HWND window)
@@ -102,6 +104,38 @@ protected:
             SendMessageW(box, WM_CHAR, c, 1);
     }
     void Backspace(int row) { SendMessageW(Control(row, QuizAnswerBox), WM_CHAR, VK_BACK, 1); }
+    void Focus(HWND control) { SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE); }
+    // Delivers what is waiting for the test thread the way the modal loop of a dialog does.
+    void RunMessageLoop()
+    {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!IsDialogMessageW(dialog, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+    }
+    // Presses a key, with Shift held when asked, as real keyboard input to the focused window.
+    void Press(WORD key, bool shift = false)
+    {
+        std::vector<INPUT> inputs;
+        auto add = [&](WORD vk, DWORD flags) {
+            INPUT input = {};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = vk;
+            input.ki.dwFlags = flags;
+            inputs.push_back(input);
+        };
+        if (shift)
+            add(VK_SHIFT, 0);
+        add(key, 0);
+        add(key, KEYEVENTF_KEYUP);
+        if (shift)
+            add(VK_SHIFT, KEYEVENTF_KEYUP);
+        ASSERT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)), inputs.size());
+        RunMessageLoop();
+    }
     void Click(HWND button)
     {
         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
@@ -109,6 +143,12 @@ protected:
     std::wstring Title() { return Text(dialog); }
     // Whether the clock still runs: stopping it again fails once it has been stopped.
     bool ClockRuns() { return KillTimer(dialog, 723) != FALSE; }
+    int LargestScrollPos()
+    {
+        SCROLLINFO info = {sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+        GetScrollInfo(dialog, SB_VERT, &info);
+        return info.nMax - static_cast<int>(info.nPage) + 1;
+    }
     int ScrollPos()
     {
         SCROLLINFO info = {sizeof info, SIF_POS, 0, 0, 0, 0, 0};
@@ -121,6 +161,14 @@ protected:
         GetWindowRect(control, &rect);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&rect), 2);
         return rect.top;
+    }
+    bool InView(HWND control)
+    {
+        RECT rect, client;
+        GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&rect), 2);
+        GetClientRect(dialog, &client);
+        return rect.top >= 0 && rect.bottom <= client.bottom;
     }
 };
 
@@ -441,6 +489,75 @@ TEST_F(QuizTest, TabOrderFollowsTheRowsWhateverOrderTheyWereMadeIn)
     ASSERT_GT(order.size(), 10u);
     EXPECT_TRUE(std::is_sorted(order.begin(), order.end())) << testing::PrintToString(order);
     EXPECT_EQ(order.back(), state.rows - 1) << "the rows at the bottom were made too";
+}
+
+// Tab and Shift+Tab, pressed for real, go over every row of the quiz that can be answered,
+// around the ends, whichever rows are made at the time.
+TEST_F(QuizTest, TabAndShiftTabGoOverTheWholeQuiz)
+{
+    Open(NumberedCategory(L"Long", L"w", 1200));
+    ASSERT_EQ(GetFocus(), Control(0, QuizAnswerBox));
+    ASSERT_EQ(GetForegroundWindow(), dialog);
+    Press(VK_TAB, true);
+    EXPECT_EQ(GetFocus(), Control(1199, QuizAnswerBox)) << "Shift+Tab from the first row goes to the last";
+    EXPECT_TRUE(InView(Control(1199, QuizAnswerBox))) << "and shows it";
+    Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), Control(0, QuizAnswerBox)) << "Tab from the last row goes to the first";
+    EXPECT_TRUE(InView(Control(0, QuizAnswerBox)));
+
+    Click(Control(7, QuizShow));                        // peeked: its box is hidden
+    Type(8, Text(Control(8, QuizAnswer)));              // done
+    Focus(Control(5, QuizAnswerBox));
+    for (int page = 0; page < 5; page++)                // rows 6 and on are let go, row 5 stays
+        SendMessageW(dialog, WM_VSCROLL, SB_PAGEDOWN, 0);
+    ASSERT_FALSE(state.table->rows[6].made);
+    Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), Control(6, QuizAnswerBox)) << "the next row, not the next one made";
+    EXPECT_TRUE(InView(Control(6, QuizAnswerBox)));
+    Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), Control(9, QuizAnswerBox)) << "past a peeked and an answered row";
+    Press(VK_TAB, true);
+    EXPECT_EQ(GetFocus(), Control(6, QuizAnswerBox));
+
+    // From a row's button, Shift+Tab goes to its own answer box and Tab to the next row's.
+    SetFocus(Control(10, QuizShow));
+    Press(VK_TAB, true);
+    EXPECT_EQ(GetFocus(), Control(10, QuizAnswerBox));
+    SetFocus(Control(10, QuizSpeak));
+    Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), Control(11, QuizAnswerBox));
+}
+
+// While the window is inactive nothing of it has the focus, yet the wheel scrolls it: the row
+// the user was answering stays, and has the focus again when the window is active again, even
+// when a button of a row let go meanwhile had it last.
+TEST_F(QuizTest, TheRowBeingAnsweredStaysWhileTheWindowIsInactive)
+{
+    Open(NumberedCategory(L"Long", L"w", 1200));
+    HWND box = Control(3, QuizAnswerBox);
+    Focus(box);
+    Type(3, L"w");
+    SetFocus(Control(5, QuizSpeak));
+    HWND other = CreateWindowExW(0, L"Static", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                                 nullptr, nullptr);
+    ASSERT_NE(other, nullptr);
+    SetForegroundWindow(other);
+    ASSERT_EQ(GetActiveWindow(), other);
+    ASSERT_NE(GetFocus(), box);
+
+    for (int i = 0; i < 100; i++)
+        SendMessageW(dialog, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    ASSERT_EQ(ScrollPos(), 1 + 100 * state.rowPitch);
+    EXPECT_FALSE(state.table->rows[5].made) << "the rows around it were let go";
+    EXPECT_TRUE(state.table->rows[3].made && state.table->rows[3].controls[QuizAnswerBox] == box)
+        << "the row being answered was kept";
+
+    SetForegroundWindow(dialog);
+    EXPECT_EQ(GetActiveWindow(), dialog);
+    EXPECT_EQ(GetFocus(), box);
+    EXPECT_EQ(Text(box), L"w");
+    EXPECT_TRUE(InView(box));
+    DestroyWindow(other);
 }
 
 TEST_F(QuizTest, RowsThatFitIgnoreTheWheel)

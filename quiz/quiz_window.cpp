@@ -65,7 +65,10 @@ void MakeRow(HWND dialog, QuizState *state, int r)
     int top = table->firstTop + r * state->rowPitch - ScrollOffset(dialog);
     for (int k = 0; k < QuizControlCount; k++) {
         const ControlTemplate &shape = table->templates[k];
-        HWND control = CreateWindowExW(shape.exStyle, kClasses[k], shape.text, shape.style, shape.x, top,
+        // The statics show phrases, where "&" is text, never a mnemonic ("R&D" is no "RD" with an
+        // underlined D), whatever resource module the templates came from.
+        DWORD style = shape.style | (k == QuizLabel || k == QuizAnswer ? SS_NOPREFIX : 0);
+        HWND control = CreateWindowExW(shape.exStyle, kClasses[k], shape.text, style, shape.x, top,
                                        shape.width, shape.height, dialog,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(QuizControlId(r, static_cast<QuizControl>(k)))),
                                        GetResourceModule(), nullptr);
@@ -119,7 +122,9 @@ void ReleaseRow(QuizRows *table, int r)
 }
 
 // Once many rows are made, lets go of those far from rows first..last, except the row that has
-// the keyboard focus.
+// the keyboard focus and the one whose answer box had it last: while the window is inactive
+// (the wheel scrolls it all the same) nothing of it has the focus, and its row is where the user
+// goes on when the window is active again.
 void ReleaseFarRows(QuizState *state, int first, int last)
 {
     QuizRows *table = state->table;
@@ -129,7 +134,8 @@ void ReleaseFarRows(QuizState *state, int first, int last)
     for (int r = 0; r < state->rows; r++) {
         QuizRow &row = table->rows[r];
         // The row whose answer is being checked is inside its own notification: it stays.
-        if (!row.made || (r >= first - kKeptAround && r <= last + kKeptAround) || r == table->checking)
+        if (!row.made || (r >= first - kKeptAround && r <= last + kKeptAround) || r == table->checking ||
+            r == table->focusRow)
             continue;
         bool focused = false;
         for (HWND control : row.controls)
@@ -195,9 +201,9 @@ void LoadRows(QuizState *state)
     while (sqlite3_step(statement) == SQLITE_ROW) {
         QuizRow row = {};
         std::wstring source = ColumnText(statement, 0);
-        std::wstring target = ColumnText(statement, 1);
-        row.asked = state->reverse ? target : source;
-        row.expected = state->reverse ? source : target;
+        row.target = ColumnText(statement, 1);
+        row.asked = QuizLineText(state->reverse ? row.target : source);
+        row.expected = QuizLineText(state->reverse ? source : row.target);
         row.targetLanguage = sqlite3_column_int(statement, 2);
         state->table->rows.push_back(row);
     }
@@ -236,22 +242,32 @@ bool FindControl(QuizState *state, HWND control, int *row, QuizControl *kind)
     return false;
 }
 
-// Focus to the next answer box that can still be answered, after row r and around.
-void FocusNextOpenRow(HWND dialog, QuizState *state, int r)
+// Whether the row's answer box is shown, so that it can be typed into and is in the tab order.
+bool CanAnswer(const QuizRow &row)
 {
-    for (int step = 1; step < state->rows; step++) {
-        int next = (r + step) % state->rows;
-        const QuizRow &row = state->table->rows[next];
-        bool open = row.made ? row.controls[QuizAnswerBox] && HasStyle(row.controls[QuizAnswerBox], WS_VISIBLE)
-                             : !row.peeked;
-        if (row.done || !open)
+    if (row.done)
+        return false;
+    if (!row.made)
+        return !row.peeked;
+    return row.controls[QuizAnswerBox] && HasStyle(row.controls[QuizAnswerBox], WS_VISIBLE);
+}
+
+// Focus to the first answer box that can be answered going from row r by step (1 or -1) over the
+// whole quiz and around, made first when it has not come into view yet; r itself comes last.
+// False when no row can be answered.
+bool FocusOpenRow(HWND dialog, QuizState *state, int r, int step)
+{
+    for (int i = 1; i <= state->rows; i++) {
+        int next = ((r + i * step) % state->rows + state->rows) % state->rows;
+        if (!CanAnswer(state->table->rows[next]))
             continue;
         HWND box = QuizRowControl(dialog, next, QuizAnswerBox);
         if (!box)
             continue;
         SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
-        return;
+        return true;
     }
+    return false;
 }
 
 void CheckAnswer(HWND dialog, QuizState *state, int r)
@@ -265,15 +281,16 @@ void CheckAnswer(HWND dialog, QuizState *state, int r)
     GetWindowTextW(row.controls[QuizAnswer], expected, 128);
     if (lstrcmpiW(typed, expected) != 0)
         return;
+    // Done before the focus moves on, so that the focus never comes back to it.
+    row.done = true;
     state->table->checking = r;
-    FocusNextOpenRow(dialog, state, r);
+    FocusOpenRow(dialog, state, r, 1);
     state->table->checking = -1;
     ToggleAnswer(dialog, r);
     ShowWindow(row.controls[QuizShow], SW_HIDE);
-    row.done = true;
     state->correct++;
     UpdateQuizTitle(dialog, state);
-    SpeakRowAnswer(state->db, dialog, r, state->reverse);
+    SpeakRowAnswer(state->db, dialog, r);
 }
 
 // Scrolls the content so that the answer box is wholly in view.
@@ -299,6 +316,12 @@ void ScrollIntoView(HWND dialog, QuizState *state, HWND box)
     MoveContent(dialog, state, d);
 }
 
+void OnAnswerBoxFocus(HWND dialog, QuizState *state, int row)
+{
+    state->table->focusRow = row;
+    ScrollIntoView(dialog, state, state->table->rows[row].controls[QuizAnswerBox]);
+}
+
 void OnCommand(HWND dialog, QuizState *state, WPARAM wParam, LPARAM lParam)
 {
     if (LOWORD(wParam) == IDCANCEL) {
@@ -313,11 +336,40 @@ void OnCommand(HWND dialog, QuizState *state, WPARAM wParam, LPARAM lParam)
     if (kind == QuizAnswerBox && code == EN_CHANGE)
         CheckAnswer(dialog, state, row);
     else if (kind == QuizAnswerBox && code == EN_SETFOCUS)
-        ScrollIntoView(dialog, state, reinterpret_cast<HWND>(lParam));
+        OnAnswerBoxFocus(dialog, state, row);
     else if (kind == QuizShow)
         ToggleAnswer(dialog, row);
     else if (kind == QuizSpeak)
-        SpeakRowAnswer(state->db, dialog, row, state->reverse);
+        SpeakRowAnswer(state->db, dialog, row);
+}
+
+// Tab and Shift+Tab (the dialog manager's WM_NEXTDLGCTL with a direction) go over the rows of the
+// whole quiz, not only over those made so far: from the focused row to the next or previous
+// row that can be answered, around the ends. A button of a row counts as after its answer box.
+// False when the focus is not in a row, to leave the move to the dialog manager.
+bool OnNextControl(HWND dialog, QuizState *state, bool backward)
+{
+    int row = 0;
+    QuizControl kind = QuizLabel;
+    if (!FindControl(state, GetFocus(), &row, &kind))
+        return false;
+    if (backward && kind > QuizAnswerBox)
+        row++;
+    FocusOpenRow(dialog, state, row, backward ? -1 : 1);
+    return true;
+}
+
+// Back in the window, the focus goes where the user left it: the row kept for it may have been
+// scrolled far away meanwhile, and a button that had the focus may have been let go with its row.
+bool OnActivate(HWND dialog, QuizState *state, WPARAM wParam)
+{
+    if (LOWORD(wParam) == WA_INACTIVE || HIWORD(wParam) || !state->table || state->table->focusRow < 0)
+        return false;
+    const QuizRow &row = state->table->rows[state->table->focusRow];
+    if (!row.made || !CanAnswer(row))
+        return false;
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(row.controls[QuizAnswerBox]), TRUE);
+    return true;
 }
 
 void OnInitDialog(HWND dialog, QuizState *state)
@@ -331,6 +383,19 @@ void OnInitDialog(HWND dialog, QuizState *state)
 }
 
 }  // namespace
+
+std::wstring QuizLineText(const std::wstring &text)
+{
+    std::wstring line;
+    for (size_t i = 0; i < text.size(); i++) {
+        bool lineBreak = text[i] == L'\r' || text[i] == L'\n';
+        if (!lineBreak)
+            line += text[i];
+        else if (i == 0 || (text[i - 1] != L'\r' && text[i - 1] != L'\n'))
+            line += L' ';
+    }
+    return line;
+}
 
 int QuizControlId(int row, QuizControl control)
 {
@@ -377,6 +442,7 @@ void BuildQuizRows(HWND dialog, QuizState *state)
     delete state->table;
     state->table = new QuizRows();
     state->table->checking = -1;
+    state->table->focusRow = -1;
     for (int k = 0; k < QuizControlCount; k++)
         CaptureTemplateControl(dialog, kBases[k], &state->table->templates[k]);
     state->table->firstTop = state->table->templates[QuizLabel].y;
@@ -420,20 +486,19 @@ void ToggleAnswer(HWND dialog, int row)
     ShowWindow(answer, open ? SW_SHOWNOACTIVATE : SW_HIDE);
 }
 
-void SpeakRowAnswer(sqlite3 *db, HWND dialog, int row, int reverse)
+void SpeakRowAnswer(sqlite3 *db, HWND dialog, int row)
 {
-    HWND answer = QuizRowControl(dialog, row, QuizAnswer);
-    HWND label = QuizRowControl(dialog, row, QuizLabel);
-    if (!answer || !label)
+    QuizState *state = StateOf(dialog);
+    if (!state || !state->table || row < 0 || row >= state->rows)
         return;
-    int language = static_cast<int>(GetWindowLongPtrW(answer, GWLP_USERDATA));
-    wchar_t text[128] = {};
-    GetWindowTextW(reverse ? label : answer, text, 128);
+    const QuizRow &phrase = state->table->rows[row];
+    // The target as stored, not as the row shows it: its pronunciation is cached under that text.
+    std::wstring text = phrase.target.substr(0, 127);
     wchar_t sql[128];
     wchar_t code[128] = {};
-    if (FormatStatement(sql, 128, L"SELECT CODE FROM LANGUAGE WHERE ID=%d", language))
+    if (FormatStatement(sql, 128, L"SELECT CODE FROM LANGUAGE WHERE ID=%d", phrase.targetLanguage))
         QueryFirstText(db, sql, code, 128);
-    RequestPronunciation(code, text, true, nullptr);
+    RequestPronunciation(code, text.c_str(), true, nullptr);
 }
 
 void ScrollQuiz(HWND dialog, int request)
@@ -498,9 +563,18 @@ INT_PTR CALLBACK QuizWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         int row = 0;
         QuizControl kind = QuizLabel;
         if (help && FindControl(state, static_cast<HWND>(help->hItemHandle), &row, &kind) && kind == QuizAnswerBox)
-            SpeakRowAnswer(state->db, dialog, row, state->reverse);
+            SpeakRowAnswer(state->db, dialog, row);
         break;
     }
+    case WM_NEXTDLGCTL:
+        // A window to go to (lParam set) is the dialog manager's to handle.
+        if (lParam || !OnNextControl(dialog, state, wParam != 0))
+            return FALSE;
+        break;
+    case WM_ACTIVATE:
+        if (!OnActivate(dialog, state, wParam))
+            return FALSE;
+        break;
     case WM_DESTROY:
         KillTimer(dialog, kClock);
         delete state->table;

@@ -28,7 +28,8 @@ struct ControlTemplate {
 enum QuizControl { QuizLabel, QuizAnswerBox, QuizShow, QuizSpeak, QuizAnswer, QuizControlCount };
 
 struct QuizRow {
-    std::wstring asked, expected;
+    std::wstring asked, expected;   // as shown: line breaks made spaces (QuizLineText)
+    std::wstring target;            // the TARGET text as stored, which is what is spoken
     int targetLanguage;             // TLANGUAGEID of the phrase
     HWND controls[QuizControlCount];// null while the row is out of view
     bool made;                      // the controls have been created (one may have failed)
@@ -46,6 +47,7 @@ struct QuizRows {
     int made;                       // rows whose controls exist
     bool restoring;                 // a row's typed text is being put back, not typed
     int checking;                   // the row whose answer is being checked, or -1
+    int focusRow;                   // the row whose answer box last had the focus, or -1
 };
 
 struct QuizState {
@@ -70,8 +72,13 @@ void CaptureTemplateControl(HWND dialog, int controlId, ControlTemplate *capture
 void BuildQuizRows(HWND dialog, QuizState *state);
 void UpdateQuizTitle(HWND dialog, QuizState *state);
 void ToggleAnswer(HWND dialog, int row);
-void SpeakRowAnswer(sqlite3 *db, HWND dialog, int row, int reverse);
+// Says row r's TARGET text (the asked text in reverse mode, the answer otherwise), as stored.
+void SpeakRowAnswer(sqlite3 *db, HWND dialog, int row);
 void ScrollQuiz(HWND dialog, int request);
+
+// A phrase's text as a one-line row shows it and the answer box takes it: each run of CR and LF
+// becomes one space.
+std::wstring QuizLineText(const std::wstring &text);
 
 // The controls of row r, made first when the row has not come into view yet. Null when r is out
 // of range.

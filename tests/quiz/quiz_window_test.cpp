@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "app/main_window.h"
@@ -16,6 +17,7 @@
 #include "store/phrase_store.h"
 #include "store/statement.h"
 #include "tests/app/window_fixture.h"
+#include "tests/support/program_process.h"
 
 namespace {
 
@@ -64,16 +66,18 @@ protected:
             pairs.push_back({text.c_str(), text.c_str()});
         return Category(name, pairs);
     }
-    void Open(int category, bool reverse = false)
+    // The quiz window from the dialog resource of module: the program's own, or another interface.
+    void Open(int category, bool reverse = false, HMODULE module = GetResourceModule())
     {
         state = QuizState();
         state.db = db;
         state.categoryId = category;
         state.reverse = reverse ? 1 : 0;
-        dialog = CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_QUIZ), nullptr, QuizWindowProc,
+        dialog = CreateDialogParamW(module, MAKEINTRESOURCEW(IDD_QUIZ), nullptr, QuizWindowProc,
                                     reinterpret_cast<LPARAM>(&state));
         ASSERT_NE(dialog, nullptr);
         ShowWindow(dialog, SW_SHOW);
+        SetForegroundWindow(dialog);    // where the keys pressed go
     }
     HWND Control(int row, QuizControl kind) { return QuizRowControl(dialog, row, kind); }
     std::wstring Text(HWND window)
@@ -100,6 +104,38 @@ protected:
             SendMessageW(box, WM_CHAR, c, 1);
     }
     void Backspace(int row) { SendMessageW(Control(row, QuizAnswerBox), WM_CHAR, VK_BACK, 1); }
+    void Focus(HWND control) { SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE); }
+    // Delivers what is waiting for the test thread the way the modal loop of a dialog does.
+    void RunMessageLoop()
+    {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!IsDialogMessageW(dialog, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+    }
+    // Presses a key, with Shift held when asked, as real keyboard input to the focused window.
+    void Press(WORD key, bool shift = false)
+    {
+        std::vector<INPUT> inputs;
+        auto add = [&](WORD vk, DWORD flags) {
+            INPUT input = {};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = vk;
+            input.ki.dwFlags = flags;
+            inputs.push_back(input);
+        };
+        if (shift)
+            add(VK_SHIFT, 0);
+        add(key, 0);
+        add(key, KEYEVENTF_KEYUP);
+        if (shift)
+            add(VK_SHIFT, KEYEVENTF_KEYUP);
+        ASSERT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)), inputs.size());
+        RunMessageLoop();
+    }
     void Click(HWND button)
     {
         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
@@ -107,6 +143,12 @@ protected:
     std::wstring Title() { return Text(dialog); }
     // Whether the clock still runs: stopping it again fails once it has been stopped.
     bool ClockRuns() { return KillTimer(dialog, 723) != FALSE; }
+    int LargestScrollPos()
+    {
+        SCROLLINFO info = {sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+        GetScrollInfo(dialog, SB_VERT, &info);
+        return info.nMax - static_cast<int>(info.nPage) + 1;
+    }
     int ScrollPos()
     {
         SCROLLINFO info = {sizeof info, SIF_POS, 0, 0, 0, 0, 0};
@@ -119,6 +161,14 @@ protected:
         GetWindowRect(control, &rect);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&rect), 2);
         return rect.top;
+    }
+    bool InView(HWND control)
+    {
+        RECT rect, client;
+        GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&rect), 2);
+        GetClientRect(dialog, &client);
+        return rect.top >= 0 && rect.bottom <= client.bottom;
     }
 };
 
@@ -181,9 +231,10 @@ TEST_F(QuizTest, ReverseModeSpeaksTheTargetToo)
     Open(Category(L"Fruit", kFruit), true);
     int pera = RowAsking(L"pera");
     Click(Control(pera, QuizSpeak));
-    HELPINFO help = {sizeof help, HELPINFO_WINDOW, 0, Control(pera, QuizAnswerBox), 0, {0, 0}};
-    help.iCtrlId = GetDlgCtrlID(Control(pera, QuizAnswerBox));
-    SendMessageW(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+    Focus(Control(pera, QuizAnswerBox));
+    ASSERT_EQ(GetForegroundWindow(), dialog);
+    Press(VK_F1);
+    ASSERT_EQ(server.RequestLines().size(), 2u) << "F1 in the answer box speaks";
     Type(pera, L"Pear");
     EXPECT_EQ(server.RequestLines(), std::vector<std::string>(3, "GET /translate_tts?tl=es&client=tw-ob&q=pera HTTP/1.1"))
         << "Speak, F1 and the correct answer all say the target";
@@ -221,6 +272,109 @@ TEST_F(QuizTest, EmptyAnswersDuplicatesAndPeeking)
     EXPECT_EQ(state.correct, 3);
     EXPECT_EQ(Title(), kExam + L"Mixed (3 / 3) - 00:00:00");
     EXPECT_FALSE(ClockRuns()) << "stopped once every row is correct";
+}
+
+// How wide the ink of what a control paints is, in pixels: its client area drawn into a bitmap.
+int InkWidth(HWND control)
+{
+    RECT client;
+    GetClientRect(control, &client);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    // The text is centred vertically: the top right corner is background.
+    COLORREF background = GetPixel(dc, client.right - 1, 0);
+    int left = client.right, right = -1;
+    for (int y = 0; y < client.bottom; y++) {
+        for (int x = 0; x < client.right; x++) {
+            if (GetPixel(dc, x, y) != background) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return right < left ? 0 : right - left + 1;
+}
+
+// The width of text in a control's font.
+int TextWidth(HWND control, const std::wstring &text)
+{
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return size.cx;
+}
+
+// An "&" in a phrase is text: shown, and typed as it is, in both interfaces.
+TEST_F(QuizTest, AmpersandsShowAsTheyAreInBothInterfaces)
+{
+    int category = Category(L"Firms", {{L"R&D", L"I&D"}});
+    HMODULE english = LoadLibraryExW(BuiltFile(L"english\\Lingotrove.exe.mui").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(english, nullptr);
+    for (HMODULE module : {GetResourceModule(), english}) {
+        SCOPED_TRACE(module == english ? "English" : "Chinese");
+        Open(category, false, module);
+        Click(Control(0, QuizShow));
+        for (QuizControl kind : {QuizLabel, QuizAnswer}) {
+            HWND control = Control(0, kind);
+            EXPECT_TRUE(GetWindowLongPtrW(control, GWL_STYLE) & SS_NOPREFIX);
+            std::wstring shown = kind == QuizLabel ? L"R&D" : L"I&D";
+            EXPECT_EQ(Text(control), shown);
+            shown.erase(1, 1);
+            EXPECT_GT(InkWidth(control), TextWidth(control, shown)) << "the \"&\" is drawn";
+        }
+        Click(Control(0, QuizShow));
+        Type(0, L"i&d");
+        EXPECT_EQ(state.correct, 1);
+        DestroyWindow(dialog);
+        dialog = nullptr;
+    }
+    FreeLibrary(english);
+}
+
+// An answer the one-line box cannot hold as it is stored: each run of line breaks is one space,
+// in what is shown and in what is typed. What is spoken is the target as stored.
+TEST_F(QuizTest, LineBreaksInAnAnswerAreTypedAsOneSpace)
+{
+    Open(Category(L"Lines", {{L"two\r\nlines", L"uno\r\ndos"}, {L"gaps", L"a\n\n\r\nb\rc"}}));
+    int uno = RowAsking(L"two lines");
+    ASSERT_NE(uno, -1) << "the asked text is shown on one line too";
+    Click(Control(uno, QuizShow));
+    EXPECT_EQ(Text(Control(uno, QuizAnswer)), L"uno dos");
+    Click(Control(uno, QuizShow));
+    UseEngine(1);
+    Type(uno, L"UNO DOS");
+    EXPECT_EQ(state.correct, 1);
+    int gaps = RowAsking(L"gaps");
+    EXPECT_EQ(Text(Control(gaps, QuizAnswer)), L"a b c");
+    Type(gaps, L"a b c");
+    EXPECT_EQ(state.correct, 2);
+    ASSERT_TRUE(WaitForSoundWorkers(10000));
+    ASSERT_EQ(voices.Requests().size(), 2u);
+    EXPECT_EQ(voices.Requests()[0].text, L"uno\r\ndos");
+    EXPECT_EQ(voices.Requests()[1].text, L"a\n\n\r\nb\rc");
+}
+
+TEST(QuizLineText, MakesEachRunOfLineBreaksOneSpace)
+{
+    struct Case {
+        const wchar_t *text, *line;
+    } cases[] = {
+        {L"plain", L"plain"},        {L"a\r\nb", L"a b"},          {L"a\n\n\r\r\nb", L"a b"},
+        {L"a\rb\nc", L"a b c"},      {L"\r\nends\n", L" ends "},  {L"a \r\n b", L"a   b"},
+        {L"", L""},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(QuizLineText(c.text), c.line) << testing::PrintToString(std::wstring(c.text));
 }
 
 TEST_F(QuizTest, AnswersAreComparedOnTheirFirst127Characters)
@@ -307,17 +461,32 @@ TEST_F(QuizTest, ScrollingStopsAtTheEndsAndFollowsTheFocus)
     EXPECT_EQ(Top(Control(0, QuizLabel)), firstTop);
 }
 
-// Rows made out of order (a jump to the bottom, then to the top) still keep the tab order of the
-// rows, and the thumb moves the content to where it is dragged.
+// Rows made out of order (a jump to the bottom, then a page back up, which makes rows above
+// some made before them) still keep the tab order of the rows.
 TEST_F(QuizTest, TabOrderFollowsTheRowsWhateverOrderTheyWereMadeIn)
 {
     Open(NumberedCategory(L"Many", L"t", 60));
+    auto madeBoxes = [&] {
+        std::map<int, HWND> boxes;
+        for (int r = 1; r < state.rows; r++)
+            if (state.table->rows[r].made)
+                boxes[r] = state.table->rows[r].controls[QuizAnswerBox];
+        return boxes;
+    };
     SendMessageW(dialog, WM_VSCROLL, SB_BOTTOM, 0);
-    SendMessageW(dialog, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0), 0);     // no track: ignored
-    SCROLLINFO info = {sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
-    GetScrollInfo(dialog, SB_VERT, &info);
-    SendMessageW(dialog, WM_VSCROLL, SB_TOP, 0);
-    EXPECT_EQ(ScrollPos(), 1);
+    std::map<int, HWND> before = madeBoxes();
+    SendMessageW(dialog, WM_VSCROLL, SB_PAGEUP, 0);
+    ASSERT_LT(ScrollPos(), LargestScrollPos());
+    std::map<int, HWND> after = madeBoxes();
+    int lowestKept = state.rows, lowestNew = state.rows;
+    for (const auto &row : after) {
+        auto earlier = before.find(row.first);
+        if (earlier == before.end())
+            lowestNew = std::min(lowestNew, row.first);
+        else if (earlier->second == row.second)
+            lowestKept = std::min(lowestKept, row.first);
+    }
+    ASSERT_LT(lowestNew, lowestKept) << "rows were made above rows made before them, and those stayed";
 
     // Walk the tab order from the first box: every row made so far, in row order.
     std::vector<int> order;
@@ -333,9 +502,77 @@ TEST_F(QuizTest, TabOrderFollowsTheRowsWhateverOrderTheyWereMadeIn)
         order.push_back(row);
         box = GetNextDlgTabItem(dialog, box, FALSE);
     }
-    ASSERT_GT(order.size(), 10u);
+    EXPECT_EQ(order.size(), after.size() + 1) << "row 0, which has the focus, and the rows made";
     EXPECT_TRUE(std::is_sorted(order.begin(), order.end())) << testing::PrintToString(order);
-    EXPECT_EQ(order.back(), state.rows - 1) << "the rows at the bottom were made too";
+}
+
+// Tab and Shift+Tab, pressed for real, go over every row of the quiz that can be answered,
+// around the ends, whichever rows are made at the time.
+TEST_F(QuizTest, TabAndShiftTabGoOverTheWholeQuiz)
+{
+    Open(NumberedCategory(L"Long", L"w", 1200));
+    ASSERT_EQ(GetFocus(), Control(0, QuizAnswerBox));
+    ASSERT_EQ(GetForegroundWindow(), dialog);
+    Press(VK_TAB, true);
+    EXPECT_EQ(GetFocus(), Control(1199, QuizAnswerBox)) << "Shift+Tab from the first row goes to the last";
+    EXPECT_TRUE(InView(Control(1199, QuizAnswerBox))) << "and shows it";
+    Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), Control(0, QuizAnswerBox)) << "Tab from the last row goes to the first";
+    EXPECT_TRUE(InView(Control(0, QuizAnswerBox)));
+
+    Click(Control(7, QuizShow));                        // peeked: its box is hidden
+    Type(8, Text(Control(8, QuizAnswer)));              // done
+    Focus(Control(5, QuizAnswerBox));
+    for (int page = 0; page < 5; page++)                // rows 6 and on are let go, row 5 stays
+        SendMessageW(dialog, WM_VSCROLL, SB_PAGEDOWN, 0);
+    ASSERT_FALSE(state.table->rows[6].made);
+    Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), Control(6, QuizAnswerBox)) << "the next row, not the next one made";
+    EXPECT_TRUE(InView(Control(6, QuizAnswerBox)));
+    Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), Control(9, QuizAnswerBox)) << "past a peeked and an answered row";
+    Press(VK_TAB, true);
+    EXPECT_EQ(GetFocus(), Control(6, QuizAnswerBox));
+
+    // From a row's button, Shift+Tab goes to its own answer box and Tab to the next row's.
+    SetFocus(Control(10, QuizShow));
+    Press(VK_TAB, true);
+    EXPECT_EQ(GetFocus(), Control(10, QuizAnswerBox));
+    SetFocus(Control(10, QuizSpeak));
+    Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), Control(11, QuizAnswerBox));
+}
+
+// While the window is inactive nothing of it has the focus, yet the wheel scrolls it: the row
+// the user was answering stays, and has the focus again when the window is active again, even
+// when a button of a row let go meanwhile had it last.
+TEST_F(QuizTest, TheRowBeingAnsweredStaysWhileTheWindowIsInactive)
+{
+    Open(NumberedCategory(L"Long", L"w", 1200));
+    HWND box = Control(3, QuizAnswerBox);
+    Focus(box);
+    Type(3, L"w");
+    SetFocus(Control(5, QuizSpeak));
+    HWND other = CreateWindowExW(0, L"Static", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                                 nullptr, nullptr);
+    ASSERT_NE(other, nullptr);
+    SetForegroundWindow(other);
+    ASSERT_EQ(GetActiveWindow(), other);
+    ASSERT_NE(GetFocus(), box);
+
+    for (int i = 0; i < 100; i++)
+        SendMessageW(dialog, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    ASSERT_EQ(ScrollPos(), 1 + 100 * state.rowPitch);
+    EXPECT_FALSE(state.table->rows[5].made) << "the rows around it were let go";
+    EXPECT_TRUE(state.table->rows[3].made && state.table->rows[3].controls[QuizAnswerBox] == box)
+        << "the row being answered was kept";
+
+    SetForegroundWindow(dialog);
+    EXPECT_EQ(GetActiveWindow(), dialog);
+    EXPECT_EQ(GetFocus(), box);
+    EXPECT_EQ(Text(box), L"w");
+    EXPECT_TRUE(InView(box));
+    DestroyWindow(other);
 }
 
 TEST_F(QuizTest, RowsThatFitIgnoreTheWheel)

@@ -1,4 +1,5 @@
-// The process's shared state, the main window's title and the keyboard layout chosen at start.
+// The process's shared state, the main window's title, and the library search and keyboard layout
+// chosen at start.
 // Everything here runs on the main thread.
 #pragma once
 
@@ -17,6 +18,10 @@ struct ShellState {
 
 // Sets the window text to the database's file name without its last extension, in string 1.
 void SetMainWindowTitle(HWND window, const wchar_t *databasePath);
+
+// Takes the current folder, and where this Windows can also PATH, out of the process's library
+// search. Called first thing at start.
+void RestrictLibrarySearch();
 
 // Activates the Spanish (United States) layout variant 0xF001540A when it is installed.
 void SelectPreferredKeyboardLayout();

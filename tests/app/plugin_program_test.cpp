@@ -70,4 +70,33 @@ TEST_F(ExamplePluginTest, CopyAndSpeakTheFocusedPair)
     EXPECT_EQ(process.WaitForExit(60000), 0u);
 }
 
+// At start the program takes the current folder and PATH out of its library search: a plug-in
+// whose own library is found only there is not loaded; with the library beside it, it is.
+TEST_F(ExamplePluginTest, APluginsLibraryIsNotTakenFromTheCurrentFolderOrPath)
+{
+    ASSERT_TRUE(CopyBuilt(L"tests\\plugins\\with_helper.plugin", L"with_helper.plugin"));
+    TempFolder elsewhere;
+    ASSERT_TRUE(CopyFileW(BuiltFile(L"tests\\plugins\\plugin_helper.dll").c_str(),
+                          elsewhere.File(L"plugin_helper.dll").c_str(), FALSE));
+    sqlite3_close(OpenPhraseStore(store.c_str(), true));
+    ASSERT_TRUE(StartProgramSettings(store, server.Base()));
+    const std::wstring asked = folder.File(L"with_helper.plugin.asked");
+
+    DWORD pathSize = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+    std::wstring path(pathSize, L'\0');
+    GetEnvironmentVariableW(L"PATH", &path[0], pathSize);
+    path.resize(pathSize ? pathSize - 1 : 0);
+    SetEnvironmentVariableW(L"PATH", (elsewhere.path + L";" + path).c_str());
+    for (bool beside : {false, true}) {
+        if (beside)
+            ASSERT_TRUE(CopyBuilt(L"tests\\plugins\\plugin_helper.dll", L"plugin_helper.dll"));
+        ProgramProcess process;
+        ASSERT_TRUE(process.Start(program, elsewhere.path));
+        EXPECT_EQ(FileExists(asked), beside) << "the library beside the program: " << beside;
+        PostMessageW(process.window, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_EQ(process.WaitForExit(60000), 0u);
+    }
+    SetEnvironmentVariableW(L"PATH", path.c_str());
+}
+
 }  // namespace

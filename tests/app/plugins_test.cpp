@@ -31,6 +31,30 @@ std::vector<std::wstring> SearchOrder(const std::wstring &folder)
     return FindNames(folder + L"\\*.plugin");
 }
 
+// Makes folder the current folder and the first folder of PATH while it lives.
+class CurrentFolderAndPath {
+public:
+    explicit CurrentFolderAndPath(const std::wstring &folder)
+    {
+        GetCurrentDirectoryW(MAX_PATH, folder_);
+        DWORD size = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+        path_.resize(size);
+        GetEnvironmentVariableW(L"PATH", &path_[0], size);
+        path_.resize(size ? size - 1 : 0);
+        SetCurrentDirectoryW(folder.c_str());
+        SetEnvironmentVariableW(L"PATH", (folder + L";" + path_).c_str());
+    }
+    ~CurrentFolderAndPath()
+    {
+        SetCurrentDirectoryW(folder_);
+        SetEnvironmentVariableW(L"PATH", path_.c_str());
+    }
+
+private:
+    wchar_t folder_[MAX_PATH] = {};
+    std::wstring path_;
+};
+
 class PluginTest : public MainWindowTest {
 protected:
     TempFolder plugins;
@@ -40,7 +64,6 @@ protected:
     {
         MainWindowTest::SetUp();
         SetPluginFolder(plugins.path.c_str());
-        SetDllDirectoryW(plugins.path.c_str());
         SetCacheParentFolder(folder.path.c_str());
         ASSERT_TRUE(WriteSettingText(L"TranslateEndpoint", server.Base().c_str()));
         ASSERT_TRUE(WriteSettingText(L"SpeechEndpoint", server.Base().c_str()));
@@ -55,7 +78,6 @@ protected:
         for (unsigned i = 0; i < shell.pluginCount; i++)
             FreeLibrary(shell.pluginModules[i]);
         SetPluginFolder(nullptr);
-        SetDllDirectoryW(nullptr);
         SetCacheParentFolder(nullptr);
         MainWindowTest::TearDown();
     }
@@ -74,6 +96,16 @@ protected:
         OpenWindow();
     }
     HMENU AddOns() { return GetSubMenu(GetMenu(window), 4); }
+    // The menu items expected for the plug-ins of the folder that pass accepts, in search order.
+    template <typename Accepts>
+    std::vector<std::pair<UINT, std::wstring>> ExpectedItems(Accepts accepts, const std::wstring &suffix = L"")
+    {
+        std::vector<std::pair<UINT, std::wstring>> expected;
+        for (const std::wstring &name : SearchOrder(plugins.path))
+            if (accepts(name))
+                expected.push_back({static_cast<UINT>(IDM_PLUGIN_FIRST + expected.size()), name + L" 1000000 9" + suffix});
+        return expected;
+    }
     std::vector<std::pair<UINT, std::wstring>> MenuItems()
     {
         std::vector<std::pair<UINT, std::wstring>> items;
@@ -130,17 +162,61 @@ TEST_F(PluginTest, OnlyLibrariesThatAcceptAreListedAndKept)
     Install(L"without_execute", L"without_execute");
     OpenWithPairs();
 
-    std::vector<std::pair<UINT, std::wstring>> expected;
-    for (const std::wstring &name : SearchOrder(plugins.path)) {
-        if (name == L"accepting.plugin" || name == L"cdecl_built.plugin" || name == L"without_execute.plugin")
-            expected.push_back({static_cast<UINT>(IDM_PLUGIN_FIRST + expected.size()), name + L" 1000000 9"});
-    }
+    std::vector<std::pair<UINT, std::wstring>> expected = ExpectedItems([](const std::wstring &name) {
+        return name == L"accepting.plugin" || name == L"cdecl_built.plugin" || name == L"without_execute.plugin";
+    });
     EXPECT_EQ(MenuItems(), expected) << "caption at offset 12, given 0x01000000 and 9";
     EXPECT_EQ(shell.pluginCount, 3u);
     EXPECT_EQ(GetModuleHandleW(L"declining.plugin"), nullptr) << "freed";
     EXPECT_EQ(GetModuleHandleW(L"without_info.plugin"), nullptr) << "freed";
     EXPECT_NE(GetModuleHandleW(L"accepting.plugin"), nullptr);
     EXPECT_EQ(shell.pluginModules[0], GetModuleHandleW(expected[0].second.substr(0, expected[0].second.find(L' ')).c_str()));
+}
+
+// What a plug-in whose information function was declared void might return: an address that
+// cannot be read, a record that runs into memory that cannot be, a caption likewise. Each is
+// declined without harm; a caption that crosses from one readable region into another is fine.
+TEST_F(PluginTest, AnUnreadableRecordOrCaptionIsDeclined)
+{
+    const std::vector<std::wstring> declined = {
+        L"low_address", L"freed", L"reserved", L"guard", L"no_access", L"straddling",
+        L"caption_low_address", L"caption_unterminated", L"caption_odd_unterminated"};
+    const std::vector<std::wstring> accepted = {L"caption_across", L"caption_odd_across"};
+    for (const std::vector<std::wstring> *names : {&declined, &accepted})
+        for (const std::wstring &name : *names)
+            Install(L"unreadable", name);
+    OpenWithPairs();
+    EXPECT_EQ(MenuItems(), ExpectedItems([&accepted](const std::wstring &name) {
+        return std::find(accepted.begin(), accepted.end(), name.substr(0, name.find(L'.'))) != accepted.end();
+    }));
+    for (const std::wstring &name : declined)
+        EXPECT_EQ(GetModuleHandleW((name + L".plugin").c_str()), nullptr) << "freed: " << testing::PrintToString(name);
+}
+
+TEST_F(PluginTest, APluginsOwnLibraryIsFoundBesideIt)
+{
+    Install(L"with_helper", L"with_helper");
+    wchar_t built[MAX_PATH];
+    GetProgramFolder(built);
+    ASSERT_TRUE(CopyFileW((std::wstring(built) + L"\\..\\plugins\\plugin_helper.dll").c_str(),
+                          plugins.File(L"plugin_helper.dll").c_str(), FALSE));
+    OpenWithPairs();
+    EXPECT_EQ(MenuItems(), (std::vector<std::pair<UINT, std::wstring>>{
+                               {IDM_PLUGIN_FIRST, L"with_helper.plugin 1000000 9 with helper"}}));
+}
+
+// A 64-bit library among the plug-ins cannot be mapped; a loadable one of the same name in the
+// current folder or on PATH must not be taken in its place.
+TEST_F(PluginTest, AnUnmappablePluginIsNotReplacedByOneOfTheSameNameElsewhere)
+{
+    ASSERT_TRUE(FileExists(BuiltPlugin(L"wide"))) << "built with x86_64-w64-mingw32-gcc";
+    Install(L"wide", L"same_name");
+    TempFolder elsewhere;
+    ASSERT_TRUE(CopyFileW(BuiltPlugin(L"accepting").c_str(), elsewhere.File(L"same_name.plugin").c_str(), FALSE));
+    CurrentFolderAndPath there(elsewhere.path);
+    OpenWithPairs();
+    EXPECT_TRUE(MenuItems().empty());
+    EXPECT_EQ(GetModuleHandleW(L"same_name.plugin"), nullptr);
 }
 
 TEST_F(PluginTest, FiftyPluginsAtMost)

@@ -2,6 +2,10 @@
  *   TEST_PLUGIN_CDECL    exports built as __cdecl instead of __stdcall
  *   TEST_PLUGIN_DECLINE  LingotrovePluginInfo returns NULL
  *   TEST_PLUGIN_SCRIBBLE LingotrovePluginExecute writes over the strings it is given
+ *   TEST_PLUGIN_UNREADABLE LingotrovePluginInfo returns a record or caption placed as its file
+ *                        name says (see Unreadable below), most of them unreadable
+ *   TEST_PLUGIN_HELPER   its caption ends with a text from plugin_helper.dll, which it imports;
+ *                        it leaves the file "<its path>.asked" when asked for its caption
  * (the variants without one of the exports differ by their .def file only). Its caption is its
  * own file name. Each run records what it received and what the services answered;
  * TestPluginLastCall returns that record. */
@@ -14,6 +18,10 @@
 #define EXPORTED __cdecl
 #else
 #define EXPORTED WINAPI
+#endif
+
+#ifdef TEST_PLUGIN_HELPER
+__declspec(dllimport) const wchar_t *__cdecl PluginHelperSuffix(void);
 #endif
 
 static HINSTANCE self;
@@ -29,6 +37,98 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void *reserved)
     return TRUE;
 }
 
+#ifdef TEST_PLUGIN_HELPER
+static void MarkAsked(void)
+{
+    wchar_t path[MAX_PATH + 8];
+    HANDLE file;
+    GetModuleFileNameW(self, path, MAX_PATH);
+    wcscat(path, L".asked");
+    file = CreateFileW(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+}
+#endif
+
+#ifdef TEST_PLUGIN_UNREADABLE
+enum { PAGE = 4096 };
+
+/* Two pages, reserved together: the first read-write, the second reserved only when second is 0,
+ * else committed read-write (its protection is set by the caller once it is filled). */
+static BYTE *TwoPages(DWORD second)
+{
+    BYTE *base = (BYTE *)VirtualAlloc(NULL, 2 * PAGE, MEM_RESERVE, PAGE_NOACCESS);
+    VirtualAlloc(base, PAGE, MEM_COMMIT, PAGE_READWRITE);
+    if (second)
+        VirtualAlloc(base + PAGE, PAGE, MEM_COMMIT, PAGE_READWRITE);
+    return base;
+}
+
+/* The caption copied to start bytesBefore bytes before the second page, which then gets
+ * protection second: the text crosses from one region into another. */
+static const LingotrovePluginInfoRecord *CaptionAcross(size_t bytesBefore, DWORD second)
+{
+    BYTE *base = TwoPages(second);
+    DWORD old;
+    BYTE *text = base + PAGE - bytesBefore;
+    memcpy(text, caption, (wcslen(caption) + 1) * sizeof(wchar_t));
+    VirtualProtect(base + PAGE, PAGE, second, &old);
+    info.caption = (const wchar_t *)text;
+    return &info;
+}
+
+/* Text without a terminator that runs from bytesBefore bytes before the second page, which is
+ * only reserved, up to it. */
+static const LingotrovePluginInfoRecord *CaptionUnterminated(size_t bytesBefore)
+{
+    BYTE *text = TwoPages(0) + PAGE - bytesBefore;
+    memset(text, 'x', bytesBefore);
+    info.caption = (const wchar_t *)text;
+    return &info;
+}
+
+/* What a plug-in whose information function was declared void might leave in EAX, chosen by
+ * the plug-in's file name; the names ending in "_across" are readable and accepted. */
+static const LingotrovePluginInfoRecord *Unreadable(void)
+{
+    wchar_t name[MAX_PATH];
+    BYTE *base;
+    DWORD old;
+    wcscpy(name, caption);
+    *wcschr(name, L'.') = 0;
+    if (!wcscmp(name, L"low_address"))
+        return (const LingotrovePluginInfoRecord *)0x10;
+    if (!wcscmp(name, L"freed")) {
+        base = (BYTE *)VirtualAlloc(NULL, PAGE, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        VirtualFree(base, 0, MEM_RELEASE);
+        return (const LingotrovePluginInfoRecord *)base;
+    }
+    if (!wcscmp(name, L"reserved"))
+        return (const LingotrovePluginInfoRecord *)(TwoPages(0) + PAGE);
+    if (!wcscmp(name, L"guard") || !wcscmp(name, L"no_access")) {
+        base = TwoPages(1);
+        ((LingotrovePluginInfoRecord *)(base + PAGE))->caption = caption;
+        VirtualProtect(base + PAGE, PAGE, name[0] == L'g' ? PAGE_READWRITE | PAGE_GUARD : PAGE_NOACCESS, &old);
+        return (const LingotrovePluginInfoRecord *)(base + PAGE);
+    }
+    if (!wcscmp(name, L"straddling"))   /* the caption field lies in the reserved page */
+        return (const LingotrovePluginInfoRecord *)(TwoPages(0) + PAGE - 8);
+    if (!wcscmp(name, L"caption_low_address")) {
+        info.caption = (const wchar_t *)0x10;
+        return &info;
+    }
+    if (!wcscmp(name, L"caption_unterminated"))
+        return CaptionUnterminated(8);
+    if (!wcscmp(name, L"caption_odd_unterminated"))   /* the last unit straddles the boundary */
+        return CaptionUnterminated(7);
+    if (!wcscmp(name, L"caption_across"))
+        return CaptionAcross(8, PAGE_READONLY);
+    if (!wcscmp(name, L"caption_odd_across"))
+        return CaptionAcross(7, PAGE_EXECUTE_READ);
+    return NULL;
+}
+#endif
+
 const LingotrovePluginInfoRecord *EXPORTED LingotrovePluginInfo(DWORD version, DWORD nine)
 {
     const wchar_t *name;
@@ -38,8 +138,14 @@ const LingotrovePluginInfoRecord *EXPORTED LingotrovePluginInfo(DWORD version, D
         memmove(caption, name + 1, (wcslen(name + 1) + 1) * sizeof(wchar_t));
     _snwprintf(caption + wcslen(caption), 32, L" %lx %lu", (unsigned long)version, (unsigned long)nine);
     info.caption = caption;
-#ifdef TEST_PLUGIN_DECLINE
+#ifdef TEST_PLUGIN_HELPER
+    wcscat(caption, PluginHelperSuffix());
+    MarkAsked();
+#endif
+#if defined(TEST_PLUGIN_DECLINE)
     return NULL;
+#elif defined(TEST_PLUGIN_UNREADABLE)
+    return Unreadable();
 #else
     return &info;
 #endif

@@ -230,5 +230,10 @@ void RunPlugin(HWND window, ShellState *shell, int n)
         static_cast<DWORD>(reinterpret_cast<UINT_PTR>(targetCode)),
         static_cast<DWORD>(reinterpret_cast<UINT_PTR>(targetText)),
     };
+    // The services answer only while this flag is set; the previous value is put back, since a
+    // plug-in that runs a message loop may let the user start another one.
+    bool wasRunning = shell->pluginRunning;
+    shell->pluginRunning = true;
     CallKeepingStack(execute, arguments, 5);
+    shell->pluginRunning = wasRunning;
 }

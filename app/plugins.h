@@ -13,7 +13,7 @@ struct ShellState;
 void LoadPlugins(HWND window, ShellState *shell);
 
 // Runs plug-in n with the focused row of the phrase list; nothing when there is no such plug-in
-// or it has no LingotrovePluginExecute.
+// or it has no LingotrovePluginExecute. shell->pluginRunning is true while it runs.
 void RunPlugin(HWND window, ShellState *shell, int n);
 
 // Tests look for "*.plugin" in a folder of their own; null restores the program's folder. Each

@@ -14,6 +14,7 @@ struct ShellState {
     sqlite3 *db;                // the open phrase store; replaced when another database opens
     unsigned pluginCount;       // 0..50
     HMODULE *pluginModules;     // 50 entries in menu order, or null
+    bool pluginRunning;         // while a plug-in's LingotrovePluginExecute runs: its services answer
 };
 
 // Sets the window text to the database's file name without its last extension, in string 1.

@@ -31,6 +31,30 @@ std::vector<std::wstring> SearchOrder(const std::wstring &folder)
     return FindNames(folder + L"\\*.plugin");
 }
 
+// Sends message to window from a thread of its own, letting the sent message in on this thread
+// meanwhile as the window's own loop would.
+void SendFromAnotherThread(HWND window, UINT message, const void *request)
+{
+    struct Send {
+        HWND window;
+        UINT message;
+        const void *request;
+        static DWORD WINAPI Run(void *self)
+        {
+            Send *send = static_cast<Send *>(self);
+            SendMessageW(send->window, send->message, kPluginServiceTag, reinterpret_cast<LPARAM>(send->request));
+            return 0;
+        }
+    } send = {window, message, request};
+    HANDLE thread = CreateThread(nullptr, 0, Send::Run, &send, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    MSG ignored;
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, 60000, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1)
+        PeekMessageW(&ignored, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_OBJECT_0);
+    CloseHandle(thread);
+}
+
 // Makes folder the current folder and the first folder of PATH while it lives.
 class CurrentFolderAndPath {
 public:
@@ -256,6 +280,38 @@ TEST_F(PluginTest, APluginGetsTheFocusedPairAndBothServices)
     EXPECT_EQ(std::count(requests.begin(), requests.end(),
                          "GET /translate_tts?tl=en&client=tw-ob&q=fish HTTP/1.1"), 1)
         << "spoken once: the request with wParam 0 is ignored";
+}
+
+// The services answer a running plug-in on the window's own thread only: a request sent while
+// nothing runs, or by another thread while a plug-in runs, points into memory the program cannot
+// trust.
+TEST_F(PluginTest, ServicesAnswerOnlyARunningPluginOnTheWindowsThread)
+{
+    Install(L"other_thread", L"other_thread");
+    OpenWithPairs();
+    server.Answer(200, "[[[\"minino\",\"cat\"]]]");
+    for (bool otherThread : {false, true}) {
+        wchar_t result[128] = L"untouched";
+        PluginTranslateRequest translate = {L"en", L"owl", L"es", result};
+        PluginSpeakRequest speak = {L"en", L"owl"};
+        if (otherThread) {
+            SendFromAnotherThread(window, WM_PLUGIN_TRANSLATE, &translate);
+            SendFromAnotherThread(window, WM_PLUGIN_SPEAK, &speak);
+        } else {
+            SendMessageW(window, WM_PLUGIN_TRANSLATE, kPluginServiceTag, reinterpret_cast<LPARAM>(&translate));
+            SendMessageW(window, WM_PLUGIN_SPEAK, kPluginServiceTag, reinterpret_cast<LPARAM>(&speak));
+        }
+        EXPECT_STREQ(result, L"untouched") << "nothing runs; from another thread: " << otherThread;
+    }
+    EXPECT_TRUE(server.RequestLines().empty());
+
+    FocusWithCtrlDown(0, 0);
+    Command(IDM_PLUGIN_FIRST);
+    EXPECT_EQ(LastCall(L"other_thread"), L"en|cat|es|gato|minino|0 0 0|other thread: untouched 0 0");
+    EXPECT_EQ(server.RequestLines(), (std::vector<std::string>{
+                                         "GET /translate_a/single?client=gtx&sl=en&tl=es&dt=t&q=cat HTTP/1.1",
+                                         "GET /translate_tts?tl=es&client=tw-ob&q=gato HTTP/1.1"}))
+        << "the plug-in's own requests only";
 }
 
 TEST_F(PluginTest, AnEmptyListGivesFourEmptyStrings)

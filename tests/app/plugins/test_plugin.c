@@ -6,6 +6,7 @@
  *                        name says (see Unreadable below), most of them unreadable
  *   TEST_PLUGIN_HELPER   its caption ends with a text from plugin_helper.dll, which it imports;
  *                        it leaves the file "<its path>.asked" when asked for its caption
+ *   TEST_PLUGIN_OTHER_THREAD while it runs, a thread of its own sends the services too
  * (the variants without one of the exports differ by their .def file only). Its caption is its
  * own file name. Each run records what it received and what the services answered;
  * TestPluginLastCall returns that record. */
@@ -159,6 +160,36 @@ static void Scribble(const wchar_t *text)
         writable[i] = L'#';
 }
 
+#ifdef TEST_PLUGIN_OTHER_THREAD
+/* The services asked for by another thread: "owl" to be translated and said. */
+static HWND otherThreadWindow;
+static wchar_t otherThreadTranslation[128];
+static LRESULT otherThreadAnswers[2];
+
+static DWORD WINAPI SendFromOtherThread(void *unused)
+{
+    PluginTranslateRequest translate = {L"en", L"owl", L"es", otherThreadTranslation};
+    PluginSpeakRequest speak = {L"en", L"owl"};
+    (void)unused;
+    otherThreadAnswers[0] = SendMessageW(otherThreadWindow, WM_PLUGIN_TRANSLATE, LINGOTROVE_SERVICE_TAG, (LPARAM)&translate);
+    otherThreadAnswers[1] = SendMessageW(otherThreadWindow, WM_PLUGIN_SPEAK, LINGOTROVE_SERVICE_TAG, (LPARAM)&speak);
+    return 0;
+}
+
+/* Lets the other thread's messages in until it ends, as a plug-in with a window of its own would. */
+static void RunOtherThread(HWND mainWindow)
+{
+    HANDLE thread;
+    MSG message;
+    otherThreadWindow = mainWindow;
+    wcscpy(otherThreadTranslation, L"untouched");
+    thread = CreateThread(NULL, 0, SendFromOtherThread, NULL, 0, NULL);
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1)
+        PeekMessageW(&message, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    CloseHandle(thread);
+}
+#endif
+
 void EXPORTED LingotrovePluginExecute(HWND mainWindow, const wchar_t *sourceCode, const wchar_t *sourceText,
                                       const wchar_t *targetCode, const wchar_t *targetText)
 {
@@ -166,6 +197,9 @@ void EXPORTED LingotrovePluginExecute(HWND mainWindow, const wchar_t *sourceCode
     PluginTranslateRequest translate;
     PluginSpeakRequest speak;
     LRESULT answers[3];
+#ifdef TEST_PLUGIN_OTHER_THREAD
+    RunOtherThread(mainWindow);
+#endif
     wmemset(translation, L'?', 128);
     translate.sourceCode = sourceCode;
     translate.text = sourceText;
@@ -178,6 +212,10 @@ void EXPORTED LingotrovePluginExecute(HWND mainWindow, const wchar_t *sourceCode
     answers[2] = SendMessageW(mainWindow, WM_PLUGIN_SPEAK, 0, (LPARAM)&speak);
     _snwprintf(lastCall, 2048, L"%ls|%ls|%ls|%ls|%ls|%ld %ld %ld", sourceCode, sourceText, targetCode, targetText,
                translation, (long)answers[0], (long)answers[1], (long)answers[2]);
+#ifdef TEST_PLUGIN_OTHER_THREAD
+    _snwprintf(lastCall + wcslen(lastCall), 2048 - wcslen(lastCall), L"|other thread: %ls %ld %ld",
+               otherThreadTranslation, (long)otherThreadAnswers[0], (long)otherThreadAnswers[1]);
+#endif
     lastCall[2047] = 0;
 #ifdef TEST_PLUGIN_SCRIBBLE
     Scribble(sourceCode);

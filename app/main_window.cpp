@@ -271,8 +271,8 @@ static void OnPhraseListNotify(HWND window, ShellState *shell, NMHDR *header)
 // Whether a service request comes from a running plug-in: sent while one runs, by this thread.
 // The request points into the sender's memory and the translation writes through it: honoured for
 // another thread or process, it would have the program read and write wherever that points.
-// Inside a message sent by another thread (a command sent by some other program, say) the system
-// reports every message as sent from there, so a plug-in run that way gets no services.
+// Inside a message that another thread sent (a command sent by another program, say) the system
+// reports the plug-in's own requests as sent from there too, so a plug-in run that way gets none.
 static bool FromRunningPlugin(const ShellState *shell)
 {
     return shell->pluginRunning && InSendMessageEx(nullptr) == ISMEX_NOSEND;

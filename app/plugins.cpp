@@ -63,6 +63,7 @@ DWORD CallKeepingStack(FARPROC function, const DWORD *arguments, int count)
     return result;
 }
 
+// The folder searched for plug-ins, with a trailing backslash, in a MAX_PATH buffer.
 void PluginFolder(wchar_t *folder)
 {
     if (g_folder[0] != 0)

@@ -344,10 +344,13 @@ TEST_F(PluginTest, ACdeclPluginRunsAndTheProgramKeepsWorking)
     Install(L"cdecl_built", L"cdecl_built");
     Install(L"without_execute", L"without_execute");
     OpenWithPairs();
+    // Its information function leaves its two arguments on the stack, under the loader's own
+    // values: the whole list must come out right.
+    ASSERT_EQ(MenuItems(), ExpectedItems([](const std::wstring &) { return true; }));
     ASSERT_EQ(shell.pluginCount, 2u);
     int cdeclItem = MenuItems()[0].second.rfind(L"cdecl_built", 0) == 0 ? 0 : 1;
     FocusWithCtrlDown(0, 0);
-    for (int run = 0; run < 3; run++) {
+    for (int run = 0; run < 20; run++) {
         Command(IDM_PLUGIN_FIRST + cdeclItem);
         Command(IDM_PLUGIN_FIRST + 1 - cdeclItem);   // no LingotrovePluginExecute: nothing happens
         Command(IDM_PLUGIN_FIRST + 2);           // no such plug-in

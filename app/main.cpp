@@ -14,6 +14,7 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
+    RestrictLibrarySearch();
     InitCommonControls();
     if (SUCCEEDED(CoInitialize(nullptr))) {
         SelectPreferredKeyboardLayout();

@@ -268,10 +268,20 @@ static void OnPhraseListNotify(HWND window, ShellState *shell, NMHDR *header)
     }
 }
 
-// The services plug-ins ask for while they run; requests without the service tag are ignored.
-static void OnPluginService(UINT message, WPARAM wParam, LPARAM lParam)
+// Whether a service request comes from a running plug-in: sent while one runs, by this thread.
+// The request points into the sender's memory and the translation writes through it: honoured for
+// another thread or process, it would have the program read and write wherever that points.
+// Inside a message that another thread sent (a command sent by another program, say) the system
+// reports the plug-in's own requests as sent from there too, so a plug-in run that way gets none.
+static bool FromRunningPlugin(const ShellState *shell)
 {
-    if (wParam != kPluginServiceTag || !lParam)
+    return shell->pluginRunning && InSendMessageEx(nullptr) == ISMEX_NOSEND;
+}
+
+// The services plug-ins ask for while they run; requests without the service tag are ignored.
+static void OnPluginService(const ShellState *shell, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (wParam != kPluginServiceTag || !lParam || !FromRunningPlugin(shell))
         return;
     if (message == WM_PLUGIN_SPEAK) {
         PluginSpeakRequest *request = reinterpret_cast<PluginSpeakRequest *>(lParam);
@@ -311,7 +321,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_PLUGIN_SPEAK:
     case WM_PLUGIN_TRANSLATE:
-        OnPluginService(message, wParam, lParam);
+        OnPluginService(shell, message, wParam, lParam);
         // The dialog manager reads these numbers as DM_SETDEFID and DM_REPOSITION: answered here,
         // they never reach it, so a plug-in cannot change the default button or move the window.
         SetWindowLongPtrW(window, DWLP_MSGRESULT, 0);

@@ -71,17 +71,67 @@ UINT_PTR CallKeepingStack(FARPROC function, const UINT_PTR *arguments, int count
     return result;
 }
 
-void PluginPattern(wchar_t *pattern)
+// The folder searched for plug-ins, with a trailing backslash, in a MAX_PATH buffer.
+void PluginFolder(wchar_t *folder)
 {
     if (g_folder[0] != 0)
-        lstrcpynW(pattern, g_folder, MAX_PATH);
+        lstrcpynW(folder, g_folder, MAX_PATH);
     else
-        GetProgramFolder(pattern);
-    PathAddBackslashW(pattern);
-    PathAppendW(pattern, L"*.plugin");
+        GetProgramFolder(folder);
+    PathAddBackslashW(folder);
 }
 
-// The plug-in's menu caption, or null when it cannot be loaded as one or declines.
+// Whether a page of this region can be read without a fault.
+bool IsReadableRegion(const MEMORY_BASIC_INFORMATION &region)
+{
+    const DWORD readable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                           PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    return region.State == MEM_COMMIT && (region.Protect & readable) != 0 &&
+           (region.Protect & (PAGE_GUARD | PAGE_NOACCESS)) == 0;
+}
+
+// Whether size bytes from address can all be read, region by region.
+bool IsReadable(const void *address, size_t size)
+{
+    UINT_PTR at = reinterpret_cast<UINT_PTR>(address);
+    UINT_PTR end = at + size;
+    if (end < at)
+        return false;
+    while (at < end) {
+        MEMORY_BASIC_INFORMATION region;
+        if (VirtualQuery(reinterpret_cast<const void *>(at), &region, sizeof region) != sizeof region ||
+            !IsReadableRegion(region))
+            return false;
+        UINT_PTR regionEnd = reinterpret_cast<UINT_PTR>(region.BaseAddress) + region.RegionSize;
+        if (regionEnd <= at)
+            return false;
+        at = regionEnd;
+    }
+    return true;
+}
+
+// Whether text and its terminator can be read. It is walked unit by unit, and the region of a
+// unit is looked up only when the unit reaches past the part already found readable.
+bool IsReadableText(const wchar_t *text)
+{
+    UINT_PTR readableEnd = 0;
+    for (const wchar_t *at = text;; at++) {
+        const BYTE *last = reinterpret_cast<const BYTE *>(at) + sizeof *at - 1;
+        if (reinterpret_cast<UINT_PTR>(last) >= readableEnd) {
+            if (!IsReadable(at, sizeof *at))
+                return false;
+            MEMORY_BASIC_INFORMATION region;
+            VirtualQuery(last, &region, sizeof region);
+            readableEnd = reinterpret_cast<UINT_PTR>(region.BaseAddress) + region.RegionSize;
+        }
+        if (*at == 0)
+            return true;
+    }
+}
+
+// The plug-in's menu caption, or null when it cannot be loaded as one or declines. A record or
+// caption that cannot be read counts as declining: a plug-in whose information function was
+// declared void returns whatever its last call left in EAX.
 const wchar_t *AskCaption(HMODULE module)
 {
     FARPROC info = GetProcAddress(module, "LingotrovePluginInfo");
@@ -90,9 +140,11 @@ const wchar_t *AskCaption(HMODULE module)
     const UINT_PTR arguments[2] = {LINGOTROVE_PLUGIN_VERSION, LINGOTROVE_PLUGIN_NINE};
     const LingotrovePluginInfoRecord *record =
         reinterpret_cast<const LingotrovePluginInfoRecord *>(CallKeepingStack(info, arguments, 2));
-    if (!record)
+    if (!record || !IsReadable(record, sizeof *record))
         return nullptr;
-    return record->caption ? record->caption : L"";
+    if (!record->caption)
+        return L"";
+    return IsReadableText(record->caption) ? record->caption : nullptr;
 }
 
 }  // namespace
@@ -118,8 +170,11 @@ void LoadPlugins(HWND window, ShellState *shell)
     if (!modules)
         return;
 
+    wchar_t folder[MAX_PATH];
+    PluginFolder(folder);
     wchar_t pattern[MAX_PATH];
-    PluginPattern(pattern);
+    lstrcpynW(pattern, folder, MAX_PATH);
+    PathAppendW(pattern, L"*.plugin");
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(pattern, &found);
     if (search == INVALID_HANDLE_VALUE) {
@@ -128,8 +183,14 @@ void LoadPlugins(HWND window, ShellState *shell)
     }
     unsigned count = 0;
     do {
-        // By bare name: the system's search looks in the program's folder first.
-        HMODULE module = LoadLibraryW(found.cFileName);
+        // By its full path, so that a file that cannot be mapped (a 64-bit build, say) is never
+        // replaced by a library of the same name found elsewhere, and its own libraries are
+        // looked for beside it first.
+        wchar_t path[MAX_PATH];
+        lstrcpynW(path, folder, MAX_PATH);
+        if (!PathAppendW(path, found.cFileName))
+            continue;
+        HMODULE module = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
         if (!module)
             continue;
         if (!GetProcAddress(module, "LingotrovePluginInfo") || count == kMostPlugins) {
@@ -176,5 +237,10 @@ void RunPlugin(HWND window, ShellState *shell, int n)
         reinterpret_cast<UINT_PTR>(sourceText), reinterpret_cast<UINT_PTR>(targetCode),
         reinterpret_cast<UINT_PTR>(targetText),
     };
+    // The services answer only while this flag is set; the previous value is put back, since a
+    // plug-in that runs a message loop may let the user start another one.
+    bool wasRunning = shell->pluginRunning;
+    shell->pluginRunning = true;
     CallKeepingStack(execute, arguments, 5);
+    shell->pluginRunning = wasRunning;
 }

@@ -1,4 +1,4 @@
-// The main window's title and the keyboard layout.
+// The main window's title, the library search and the keyboard layout.
 #include "app/shell.h"
 
 #include <shlwapi.h>
@@ -17,6 +17,25 @@ void SetMainWindowTitle(HWND window, const wchar_t *databasePath)
     wchar_t title[1024];
     FormatWithText(title, 1024, format, name);
     SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title));
+}
+
+void RestrictLibrarySearch()
+{
+    // After a file dialog the current folder is wherever the user browsed (Downloads, say): a
+    // library of a system name left there must not be loaded. Both functions are looked up, so
+    // that a Windows without them still starts: SetDefaultDllDirectories (an update of Windows 7)
+    // also leaves PATH out, SetDllDirectoryW with an empty text drops only the current folder but
+    // covers the searches made for a library loaded by its full path as well.
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    typedef BOOL(WINAPI * SetDefaultDirectories)(DWORD);
+    typedef BOOL(WINAPI * SetDirectory)(const wchar_t *);
+    const DWORD kDefaultDirectories = 0x1000;   // LOAD_LIBRARY_SEARCH_DEFAULT_DIRS
+    if (SetDefaultDirectories setDefault = reinterpret_cast<SetDefaultDirectories>(
+            reinterpret_cast<void *>(GetProcAddress(kernel, "SetDefaultDllDirectories"))))
+        setDefault(kDefaultDirectories);
+    if (SetDirectory setDirectory = reinterpret_cast<SetDirectory>(
+            reinterpret_cast<void *>(GetProcAddress(kernel, "SetDllDirectoryW"))))
+        setDirectory(L"");
 }
 
 void SelectPreferredKeyboardLayout()

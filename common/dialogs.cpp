@@ -8,6 +8,34 @@
 
 #include "resources/resource_ids.h"
 
+namespace {
+
+// DarkMode.dll from the program's folder, else from the system's folders; never from the
+// current folder or PATH, where a file dialog or a download may have left a file of that name.
+HMODULE LoadDarkModeLibrary()
+{
+    wchar_t folders[3][MAX_PATH] = {};
+    GetProgramFolder(folders[0]);
+    UINT system = GetSystemDirectoryW(folders[1], MAX_PATH);
+    UINT windows = GetWindowsDirectoryW(folders[2], MAX_PATH);
+    if (system >= MAX_PATH)
+        folders[1][0] = 0;
+    if (windows >= MAX_PATH)
+        folders[2][0] = 0;
+    for (const wchar_t *folder : folders) {
+        wchar_t path[MAX_PATH];
+        if (folder[0] == 0 || !PathCombineW(path, folder, L"DarkMode.dll") ||
+            GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
+            continue;
+        // Its own libraries are looked for beside it first.
+        if (HMODULE module = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH))
+            return module;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 HMODULE GetResourceModule()
 {
     // Loaded once and kept to the end: a module mapped as a data file is not found again by
@@ -33,7 +61,7 @@ HMODULE GetResourceModule()
     // An optional helper library; its export 1 runs once, when it is first loaded. It is never
     // freed, so later calls find it loaded and skip this.
     if (!GetModuleHandleW(L"DarkMode.dll")) {
-        if (HMODULE dark = LoadLibraryExW(L"DarkMode.dll", nullptr, 0)) {
+        if (HMODULE dark = LoadDarkModeLibrary()) {
             typedef void (WINAPI *Export1)();
             if (Export1 start = reinterpret_cast<Export1>(
                     reinterpret_cast<void *>(GetProcAddress(dark, MAKEINTRESOURCEA(1)))))

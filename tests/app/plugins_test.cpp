@@ -31,6 +31,54 @@ std::vector<std::wstring> SearchOrder(const std::wstring &folder)
     return FindNames(folder + L"\\*.plugin");
 }
 
+// Sends message to window from a thread of its own, letting the sent message in on this thread
+// meanwhile as the window's own loop would.
+void SendFromAnotherThread(HWND window, UINT message, const void *request)
+{
+    struct Send {
+        HWND window;
+        UINT message;
+        const void *request;
+        static DWORD WINAPI Run(void *self)
+        {
+            Send *send = static_cast<Send *>(self);
+            SendMessageW(send->window, send->message, kPluginServiceTag, reinterpret_cast<LPARAM>(send->request));
+            return 0;
+        }
+    } send = {window, message, request};
+    HANDLE thread = CreateThread(nullptr, 0, Send::Run, &send, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    MSG ignored;
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, 60000, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1)
+        PeekMessageW(&ignored, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_OBJECT_0);
+    CloseHandle(thread);
+}
+
+// Makes folder the current folder and the first folder of PATH while it lives.
+class CurrentFolderAndPath {
+public:
+    explicit CurrentFolderAndPath(const std::wstring &folder)
+    {
+        GetCurrentDirectoryW(MAX_PATH, folder_);
+        DWORD size = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+        path_.resize(size);
+        GetEnvironmentVariableW(L"PATH", &path_[0], size);
+        path_.resize(size ? size - 1 : 0);
+        SetCurrentDirectoryW(folder.c_str());
+        SetEnvironmentVariableW(L"PATH", (folder + L";" + path_).c_str());
+    }
+    ~CurrentFolderAndPath()
+    {
+        SetCurrentDirectoryW(folder_);
+        SetEnvironmentVariableW(L"PATH", path_.c_str());
+    }
+
+private:
+    wchar_t folder_[MAX_PATH] = {};
+    std::wstring path_;
+};
+
 class PluginTest : public MainWindowTest {
 protected:
     TempFolder plugins;
@@ -40,7 +88,6 @@ protected:
     {
         MainWindowTest::SetUp();
         SetPluginFolder(plugins.path.c_str());
-        SetDllDirectoryW(plugins.path.c_str());
         SetCacheParentFolder(folder.path.c_str());
         ASSERT_TRUE(WriteSettingText(L"TranslateEndpoint", server.Base().c_str()));
         ASSERT_TRUE(WriteSettingText(L"SpeechEndpoint", server.Base().c_str()));
@@ -55,7 +102,6 @@ protected:
         for (unsigned i = 0; i < shell.pluginCount; i++)
             FreeLibrary(shell.pluginModules[i]);
         SetPluginFolder(nullptr);
-        SetDllDirectoryW(nullptr);
         SetCacheParentFolder(nullptr);
         MainWindowTest::TearDown();
     }
@@ -74,6 +120,16 @@ protected:
         OpenWindow();
     }
     HMENU AddOns() { return GetSubMenu(GetMenu(window), 4); }
+    // The menu items expected for the plug-ins of the folder that pass accepts, in search order.
+    template <typename Accepts>
+    std::vector<std::pair<UINT, std::wstring>> ExpectedItems(Accepts accepts, const std::wstring &suffix = L"")
+    {
+        std::vector<std::pair<UINT, std::wstring>> expected;
+        for (const std::wstring &name : SearchOrder(plugins.path))
+            if (accepts(name))
+                expected.push_back({static_cast<UINT>(IDM_PLUGIN_FIRST + expected.size()), name + L" 1000000 9" + suffix});
+        return expected;
+    }
     std::vector<std::pair<UINT, std::wstring>> MenuItems()
     {
         std::vector<std::pair<UINT, std::wstring>> items;
@@ -130,17 +186,61 @@ TEST_F(PluginTest, OnlyLibrariesThatAcceptAreListedAndKept)
     Install(L"without_execute", L"without_execute");
     OpenWithPairs();
 
-    std::vector<std::pair<UINT, std::wstring>> expected;
-    for (const std::wstring &name : SearchOrder(plugins.path)) {
-        if (name == L"accepting.plugin" || name == L"cdecl_built.plugin" || name == L"without_execute.plugin")
-            expected.push_back({static_cast<UINT>(IDM_PLUGIN_FIRST + expected.size()), name + L" 1000000 9"});
-    }
+    std::vector<std::pair<UINT, std::wstring>> expected = ExpectedItems([](const std::wstring &name) {
+        return name == L"accepting.plugin" || name == L"cdecl_built.plugin" || name == L"without_execute.plugin";
+    });
     EXPECT_EQ(MenuItems(), expected) << "caption at offset 12, given 0x01000000 and 9";
     EXPECT_EQ(shell.pluginCount, 3u);
     EXPECT_EQ(GetModuleHandleW(L"declining.plugin"), nullptr) << "freed";
     EXPECT_EQ(GetModuleHandleW(L"without_info.plugin"), nullptr) << "freed";
     EXPECT_NE(GetModuleHandleW(L"accepting.plugin"), nullptr);
     EXPECT_EQ(shell.pluginModules[0], GetModuleHandleW(expected[0].second.substr(0, expected[0].second.find(L' ')).c_str()));
+}
+
+// What a plug-in whose information function was declared void might return: an address that
+// cannot be read, a record that runs into memory that cannot be, a caption likewise. Each is
+// declined without harm; a caption that crosses from one readable region into another is fine.
+TEST_F(PluginTest, AnUnreadableRecordOrCaptionIsDeclined)
+{
+    const std::vector<std::wstring> declined = {
+        L"low_address", L"freed", L"reserved", L"guard", L"no_access", L"straddling",
+        L"caption_low_address", L"caption_unterminated", L"caption_odd_unterminated"};
+    const std::vector<std::wstring> accepted = {L"caption_across", L"caption_odd_across"};
+    for (const std::vector<std::wstring> *names : {&declined, &accepted})
+        for (const std::wstring &name : *names)
+            Install(L"unreadable", name);
+    OpenWithPairs();
+    EXPECT_EQ(MenuItems(), ExpectedItems([&accepted](const std::wstring &name) {
+        return std::find(accepted.begin(), accepted.end(), name.substr(0, name.find(L'.'))) != accepted.end();
+    }));
+    for (const std::wstring &name : declined)
+        EXPECT_EQ(GetModuleHandleW((name + L".plugin").c_str()), nullptr) << "freed: " << testing::PrintToString(name);
+}
+
+TEST_F(PluginTest, APluginsOwnLibraryIsFoundBesideIt)
+{
+    Install(L"with_helper", L"with_helper");
+    wchar_t built[MAX_PATH];
+    GetProgramFolder(built);
+    ASSERT_TRUE(CopyFileW((std::wstring(built) + L"\\..\\plugins\\plugin_helper.dll").c_str(),
+                          plugins.File(L"plugin_helper.dll").c_str(), FALSE));
+    OpenWithPairs();
+    EXPECT_EQ(MenuItems(), (std::vector<std::pair<UINT, std::wstring>>{
+                               {IDM_PLUGIN_FIRST, L"with_helper.plugin 1000000 9 with helper"}}));
+}
+
+// A 64-bit library among the plug-ins cannot be mapped; a loadable one of the same name in the
+// current folder or on PATH must not be taken in its place.
+TEST_F(PluginTest, AnUnmappablePluginIsNotReplacedByOneOfTheSameNameElsewhere)
+{
+    ASSERT_TRUE(FileExists(BuiltPlugin(L"wide"))) << "built with x86_64-w64-mingw32-gcc";
+    Install(L"wide", L"same_name");
+    TempFolder elsewhere;
+    ASSERT_TRUE(CopyFileW(BuiltPlugin(L"accepting").c_str(), elsewhere.File(L"same_name.plugin").c_str(), FALSE));
+    CurrentFolderAndPath there(elsewhere.path);
+    OpenWithPairs();
+    EXPECT_TRUE(MenuItems().empty());
+    EXPECT_EQ(GetModuleHandleW(L"same_name.plugin"), nullptr);
 }
 
 TEST_F(PluginTest, FiftyPluginsAtMost)
@@ -182,6 +282,38 @@ TEST_F(PluginTest, APluginGetsTheFocusedPairAndBothServices)
         << "spoken once: the request with wParam 0 is ignored";
 }
 
+// The services answer a running plug-in on the window's own thread only: a request sent while
+// nothing runs, or by another thread while a plug-in runs, points into memory the program cannot
+// trust.
+TEST_F(PluginTest, ServicesAnswerOnlyARunningPluginOnTheWindowsThread)
+{
+    Install(L"other_thread", L"other_thread");
+    OpenWithPairs();
+    server.Answer(200, "[[[\"minino\",\"cat\"]]]");
+    for (bool otherThread : {false, true}) {
+        wchar_t result[128] = L"untouched";
+        PluginTranslateRequest translate = {L"en", L"owl", L"es", result};
+        PluginSpeakRequest speak = {L"en", L"owl"};
+        if (otherThread) {
+            SendFromAnotherThread(window, WM_PLUGIN_TRANSLATE, &translate);
+            SendFromAnotherThread(window, WM_PLUGIN_SPEAK, &speak);
+        } else {
+            SendMessageW(window, WM_PLUGIN_TRANSLATE, kPluginServiceTag, reinterpret_cast<LPARAM>(&translate));
+            SendMessageW(window, WM_PLUGIN_SPEAK, kPluginServiceTag, reinterpret_cast<LPARAM>(&speak));
+        }
+        EXPECT_STREQ(result, L"untouched") << "nothing runs; from another thread: " << otherThread;
+    }
+    EXPECT_TRUE(server.RequestLines().empty());
+
+    FocusWithCtrlDown(0, 0);
+    Command(IDM_PLUGIN_FIRST);
+    EXPECT_EQ(LastCall(L"other_thread"), L"en|cat|es|gato|minino|0 0 0|other thread: untouched 0 0");
+    EXPECT_EQ(server.RequestLines(), (std::vector<std::string>{
+                                         "GET /translate_a/single?client=gtx&sl=en&tl=es&dt=t&q=cat HTTP/1.1",
+                                         "GET /translate_tts?tl=es&client=tw-ob&q=gato HTTP/1.1"}))
+        << "the plug-in's own requests only";
+}
+
 TEST_F(PluginTest, AnEmptyListGivesFourEmptyStrings)
 {
     Install(L"accepting", L"accepting");
@@ -212,10 +344,13 @@ TEST_F(PluginTest, ACdeclPluginRunsAndTheProgramKeepsWorking)
     Install(L"cdecl_built", L"cdecl_built");
     Install(L"without_execute", L"without_execute");
     OpenWithPairs();
+    // Its information function leaves its two arguments on the stack, under the loader's own
+    // values: the whole list must come out right.
+    ASSERT_EQ(MenuItems(), ExpectedItems([](const std::wstring &) { return true; }));
     ASSERT_EQ(shell.pluginCount, 2u);
     int cdeclItem = MenuItems()[0].second.rfind(L"cdecl_built", 0) == 0 ? 0 : 1;
     FocusWithCtrlDown(0, 0);
-    for (int run = 0; run < 3; run++) {
+    for (int run = 0; run < 20; run++) {
         Command(IDM_PLUGIN_FIRST + cdeclItem);
         Command(IDM_PLUGIN_FIRST + 1 - cdeclItem);   // no LingotrovePluginExecute: nothing happens
         Command(IDM_PLUGIN_FIRST + 2);           // no such plug-in

@@ -1,4 +1,5 @@
-// A Lingotrove.exe.mui beside the program replaces its dialogs and strings, not its icon.
+// A Lingotrove.exe.mui beside the program replaces its dialogs and strings, not its icon; an
+// optional DarkMode.dll is taken from beside the program, never from the current folder or PATH.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,14 +9,15 @@
 
 namespace {
 
-std::string RunProbe(const std::wstring &probe, const std::wstring &report)
+// Runs the probe, in currentFolder when one is given, and returns its report.
+std::string RunProbe(const std::wstring &probe, const std::wstring &report, const wchar_t *currentFolder = nullptr)
 {
     std::wstring command = L"\"" + probe + L"\" \"" + report + L"\"";
     SetEnvironmentVariableW(L"LINGOTROVE_DARK_MODE_CALLS", nullptr);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(probe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (!CreateProcessW(probe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, currentFolder,
                         &startup, &process))
         return "cannot start";
     WaitForSingleObject(process.hProcess, 60000);
@@ -52,11 +54,26 @@ TEST(ResourceModule, TranslatedModuleReplacesDialogsAndStringsButNotTheIcon)
               "the same module every time: yes\n"
               "DarkMode.dll export 1 calls: 0\n");
 
-    // An optional DarkMode.dll beside the program: loaded at the first request and kept, so its
-    // export 1 runs once however often the resource module is asked for.
+    // An optional DarkMode.dll in the current folder or on PATH (where a download may have left
+    // one) is never loaded: the probe runs in that folder, with it first on PATH.
+    TempFolder elsewhere;
+    ASSERT_TRUE(CopyFileW((std::wstring(built) + L"\\extras\\DarkMode.dll").c_str(),
+                          elsewhere.File(L"DarkMode.dll").c_str(), FALSE));
+    DWORD pathSize = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+    std::wstring path(pathSize, L'\0');
+    GetEnvironmentVariableW(L"PATH", &path[0], pathSize);
+    path.resize(pathSize ? pathSize - 1 : 0);
+    SetEnvironmentVariableW(L"PATH", (elsewhere.path + L";" + path).c_str());
+    std::string report = RunProbe(probe, folder.File(L"elsewhere.txt"), elsewhere.path.c_str());
+    SetEnvironmentVariableW(L"PATH", path.c_str());
+    EXPECT_NE(report.find("string 1: %s - Translated\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("DarkMode.dll export 1 calls: 0\n"), std::string::npos) << report;
+
+    // One beside the program: loaded at the first request and kept, so its export 1 runs once
+    // however often the resource module is asked for.
     ASSERT_TRUE(CopyFileW((std::wstring(built) + L"\\extras\\DarkMode.dll").c_str(),
                           folder.File(L"DarkMode.dll").c_str(), FALSE));
-    std::string report = RunProbe(probe, folder.File(L"dark.txt"));
+    report = RunProbe(probe, folder.File(L"dark.txt"));
     EXPECT_NE(report.find("string 1: %s - Translated\n"), std::string::npos) << report;
     EXPECT_NE(report.find("DarkMode.dll export 1 calls: 1\n"), std::string::npos) << report;
 }

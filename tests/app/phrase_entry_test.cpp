@@ -241,6 +241,7 @@ TEST_F(PhraseEntryTest, PluginTranslateMessage)
     server.Answer(200, R"([[["hola","hello"]]])");
     wchar_t result[128] = L"untouched";
     PluginTranslateRequest request = {L"en", L"hello", L"es", result};
+    shell.pluginRunning = true;   // as while a plug-in's execute call sends it
     EXPECT_EQ(SendMessageW(window, WM_PLUGIN_TRANSLATE, 15, reinterpret_cast<LPARAM>(&request)), 0);
     EXPECT_STREQ(result, L"untouched");
     EXPECT_TRUE(server.RequestLines().empty());

@@ -229,12 +229,12 @@ TEST_F(PluginTest, APluginsOwnLibraryIsFoundBesideIt)
                                {IDM_PLUGIN_FIRST, L"with_helper.plugin 1000000 9 with helper"}}));
 }
 
-// A 64-bit library among the plug-ins cannot be mapped; a loadable one of the same name in the
-// current folder or on PATH must not be taken in its place.
+// A library of the other architecture (64-bit beside a 32-bit program) cannot be mapped; a
+// loadable one of the same name in the current folder or on PATH must not be taken in its place.
 TEST_F(PluginTest, AnUnmappablePluginIsNotReplacedByOneOfTheSameNameElsewhere)
 {
-    ASSERT_TRUE(FileExists(BuiltPlugin(L"wide"))) << "built with x86_64-w64-mingw32-gcc";
-    Install(L"wide", L"same_name");
+    ASSERT_TRUE(FileExists(BuiltPlugin(L"foreign"))) << "built with the other architecture's MinGW";
+    Install(L"foreign", L"same_name");
     TempFolder elsewhere;
     ASSERT_TRUE(CopyFileW(BuiltPlugin(L"accepting").c_str(), elsewhere.File(L"same_name.plugin").c_str(), FALSE));
     CurrentFolderAndPath there(elsewhere.path);

@@ -30,10 +30,11 @@ UINT_PTR CallKeepingStack(FARPROC function, const UINT_PTR *arguments, int count
     // x64 has one calling convention, in which the caller owns the stack: nothing to restore.
     typedef UINT_PTR(WINAPI * Two)(UINT_PTR, UINT_PTR);
     typedef UINT_PTR(WINAPI * Five)(UINT_PTR, UINT_PTR, UINT_PTR, UINT_PTR, UINT_PTR);
+    void *address = reinterpret_cast<void *>(function);
     if (count == 2)
-        result = reinterpret_cast<Two>(function)(arguments[0], arguments[1]);
+        result = reinterpret_cast<Two>(address)(arguments[0], arguments[1]);
     else if (count == 5)
-        result = reinterpret_cast<Five>(function)(arguments[0], arguments[1], arguments[2], arguments[3], arguments[4]);
+        result = reinterpret_cast<Five>(address)(arguments[0], arguments[1], arguments[2], arguments[3], arguments[4]);
 #elif defined(__GNUC__) && defined(__i386__)
     asm volatile(
         "movl %%esp, %%esi\n\t"
@@ -90,6 +91,17 @@ bool IsReadableRegion(const MEMORY_BASIC_INFORMATION &region)
            (region.Protect & (PAGE_GUARD | PAGE_NOACCESS)) == 0;
 }
 
+// The end of the readable region that holds address at, or 0 when the page there cannot be read.
+UINT_PTR ReadableEnd(UINT_PTR at)
+{
+    MEMORY_BASIC_INFORMATION region;
+    if (VirtualQuery(reinterpret_cast<const void *>(at), &region, sizeof region) != sizeof region ||
+        !IsReadableRegion(region))
+        return 0;
+    UINT_PTR end = reinterpret_cast<UINT_PTR>(region.BaseAddress) + region.RegionSize;
+    return end > at ? end : 0;
+}
+
 // Whether size bytes from address can all be read, region by region.
 bool IsReadable(const void *address, size_t size)
 {
@@ -98,31 +110,24 @@ bool IsReadable(const void *address, size_t size)
     if (end < at)
         return false;
     while (at < end) {
-        MEMORY_BASIC_INFORMATION region;
-        if (VirtualQuery(reinterpret_cast<const void *>(at), &region, sizeof region) != sizeof region ||
-            !IsReadableRegion(region))
+        at = ReadableEnd(at);
+        if (at == 0)
             return false;
-        UINT_PTR regionEnd = reinterpret_cast<UINT_PTR>(region.BaseAddress) + region.RegionSize;
-        if (regionEnd <= at)
-            return false;
-        at = regionEnd;
     }
     return true;
 }
 
-// Whether text and its terminator can be read. It is walked unit by unit, and the region of a
-// unit is looked up only when the unit reaches past the part already found readable.
+// Whether text and its terminator can be read. It is walked unit by unit, and the next region is
+// looked up only when a unit reaches past the part already found readable.
 bool IsReadableText(const wchar_t *text)
 {
-    UINT_PTR readableEnd = 0;
+    UINT_PTR readableEnd = reinterpret_cast<UINT_PTR>(text);   // every byte before it is readable
     for (const wchar_t *at = text;; at++) {
-        const BYTE *last = reinterpret_cast<const BYTE *>(at) + sizeof *at - 1;
-        if (reinterpret_cast<UINT_PTR>(last) >= readableEnd) {
-            if (!IsReadable(at, sizeof *at))
+        UINT_PTR last = reinterpret_cast<UINT_PTR>(at) + sizeof *at - 1;
+        while (last >= readableEnd) {
+            readableEnd = ReadableEnd(readableEnd);
+            if (readableEnd == 0)
                 return false;
-            MEMORY_BASIC_INFORMATION region;
-            VirtualQuery(last, &region, sizeof region);
-            readableEnd = reinterpret_cast<UINT_PTR>(region.BaseAddress) + region.RegionSize;
         }
         if (*at == 0)
             return true;

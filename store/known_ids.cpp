@@ -39,6 +39,20 @@ int Insert(sqlite3_stmt *statement, const std::wstring &key, const wchar_t *desc
     return id;
 }
 
+// The id kept for key, or the id of a row inserted for it (and kept from then on); 0 when the
+// insert failed.
+int FindOrInsert(std::unordered_map<std::wstring, int> *ids, sqlite3_stmt *insert, const std::wstring &key,
+                 const wchar_t *description)
+{
+    auto found = ids->find(key);
+    if (found != ids->end())
+        return found->second;
+    int id = Insert(insert, key, description);
+    if (id != 0)
+        ids->emplace(key, id);
+    return id;
+}
+
 }  // namespace
 
 bool BeginKnownIds(sqlite3 *db, KnownIds *known)
@@ -55,24 +69,12 @@ bool BeginKnownIds(sqlite3 *db, KnownIds *known)
 
 int KnownCategoryId(KnownIds *known, const std::wstring &description)
 {
-    auto found = known->categories.find(description);
-    if (found != known->categories.end())
-        return found->second;
-    int id = Insert(known->insertCategory, description, nullptr);
-    if (id != 0)
-        known->categories.emplace(description, id);
-    return id;
+    return FindOrInsert(&known->categories, known->insertCategory, description, nullptr);
 }
 
 int KnownLanguageId(KnownIds *known, const std::wstring &code, const wchar_t *description)
 {
-    auto found = known->languages.find(code);
-    if (found != known->languages.end())
-        return found->second;
-    int id = Insert(known->insertLanguage, code, description);
-    if (id != 0)
-        known->languages.emplace(code, id);
-    return id;
+    return FindOrInsert(&known->languages, known->insertLanguage, code, description);
 }
 
 void EndKnownIds(KnownIds *known)

@@ -1,21 +1,4 @@
 # Cross-compiles for 32-bit Windows with the posix-thread-model MinGW-w64 compilers
 # (the win32-model g++ has no std::mutex, which GoogleTest needs) and runs the results under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
-
-# windres writes no dependency file of its own; ask its preprocessor for one so that a resource
-# object is rebuilt when a header it includes changes.
-set(CMAKE_DEPFILE_FLAGS_RC "")
-set(CMAKE_RC_COMPILE_OBJECT
-    "<CMAKE_RC_COMPILER> -O coff <DEFINES> <INCLUDES> <FLAGS> --preprocessor-arg=-MD --preprocessor-arg=-MF --preprocessor-arg=<DEP_FILE> <SOURCE> <OBJECT>")
+include("${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake")

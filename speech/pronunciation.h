@@ -38,9 +38,10 @@ std::wstring PronunciationUrl(const Pronunciation &pronunciation);
 
 // Does what the engine the pronunciation was prepared for asks of it: downloads a missing file
 // (engines 0 and 3), keeping the answer only when it is an MP3 file (an audio or
-// application/octet-stream type whose body starts with an ID3 tag or an MPEG frame sync), then, with play on, plays the file, or speaks the text when engine 2 finds
-// none. *downloadAttempted as for RequestPronunciation. Lets a caller look at the prepared
-// pronunciation first without preparing it twice.
+// application/octet-stream type whose body starts with an ID3 tag or an MPEG frame sync), then,
+// with play on, plays the file, or speaks the text when engine 2 finds none. *downloadAttempted
+// as for RequestPronunciation. Lets a caller look at the prepared pronunciation first without
+// preparing it twice.
 void CompletePronunciation(Pronunciation *pronunciation, bool play, int *downloadAttempted);
 
 // Says text in the language code, following the speech engine setting: plays the cached file,

@@ -2,9 +2,9 @@
 # one under 32-bit Wine. A Linux kernel started with its 32-bit emulation off (ia32_emulation=off,
 # "32-bit emulation disabled" in its log) runs no 32-bit program, Wine's loader included: there the
 # same sources are built for 64-bit Windows and run under 64-bit Wine instead, and the scripts say
-# so. Sourced after scripts/setup; sets LINGOTROVE_WINEARCH (win32 or win64) and, for win64,
-# wine_toolchain (the CMake toolchain to build with) and puts a wine that starts 64-bit Wine first
-# on PATH.
+# so. Sourced after scripts/setup, with root set; sets LINGOTROVE_WINEARCH (win32 or win64),
+# wine_build (the default build folder: build, or build-win64) and wine_configure (the CMake options
+# of that build), and for win64 puts a wine that starts 64-bit Wine first on PATH.
 
 # A 32-bit program handed to an emulator (qemu-user through binfmt_misc) starts, but Wine does not
 # get far in one: that counts as no.
@@ -15,9 +15,13 @@ runs_32bit_programs() {
 if runs_32bit_programs; then
   export LINGOTROVE_WINEARCH=win32
   wine_toolchain=
+  wine_build=$root/build
+  wine_configure=()
 else
   export LINGOTROVE_WINEARCH=win64
   wine_toolchain=$root/cmake/toolchain-x86_64-mingw.cmake
+  wine_build=$root/build-win64
+  wine_configure=(-DCMAKE_TOOLCHAIN_FILE="$wine_toolchain")
   echo "wine-arch: this machine runs no 32-bit programs; building for 64-bit Windows and running under 64-bit Wine" >&2
   # Debian's wine command starts the 32-bit loader whenever it is installed.
   shim=$(mktemp -d "${TMPDIR:-/tmp}/lingotrove-wine64.XXXXXX")

@@ -9,6 +9,7 @@
 #include "app/database_files.h"
 #include "app/phrase_entry.h"
 #include "app/phrase_list.h"
+#include "app/phrase_rows.h"
 #include "app/plugin_api.h"
 #include "app/plugins.h"
 #include "app/shell.h"
@@ -82,6 +83,7 @@ static BOOL OnInitDialog(HWND window, ShellState *shell)
     FillSelectors(window, shell->db);
     SelectLastCategory(window);
     PrepareListColumns(GetDlgItem(window, IDC_PHRASE_LIST), 2);
+    AttachPhraseRows(GetDlgItem(window, IDC_PHRASE_LIST));
     FillPhraseList(window, shell->db);
     SendMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window, IDC_PHRASE)), TRUE);
     LoadPlugins(window, shell);
@@ -311,6 +313,10 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_NOTIFY:
         if (wParam != IDC_PHRASE_LIST)
             break;
+        if (LRESULT result = 0; AnswerPhraseListNotify(reinterpret_cast<NMHDR *>(lParam), &result)) {
+            SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
+            return TRUE;
+        }
         // Emptying the list needs no word per row: with thousands of rows those notes alone
         // take seconds.
         if (reinterpret_cast<NMHDR *>(lParam)->code == LVN_DELETEALLITEMS) {

@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include "app/phrase_rows.h"
 #include "app/shell.h"
 #include "common/list_rows.h"
 #include "resources/resource_ids.h"
@@ -80,11 +81,7 @@ void FillPhraseList(HWND window, sqlite3 *db)
 
     HWND list = GetDlgItem(window, IDC_PHRASE_LIST);
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-    std::vector<PendingRow> rows;
-    while (sqlite3_step(statement) == SQLITE_ROW)
-        rows.push_back({sqlite3_column_int(statement, 0), ColumnText(statement, 1), ColumnText(statement, 2), true});
-    AppendRows(list, rows);
+    LoadPhraseRows(list, statement);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     sqlite3_finalize(statement);

@@ -68,16 +68,13 @@ void GetRowText(HWND list, int row, int column, wchar_t *text, int units)
     SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
 }
 
-// A sort key that orders texts as lstrcmpW does (the thread's locale, no flags): compared as
-// bytes, keys give the same order without a call into the system per comparison.
-static std::string SortKey(const std::wstring &text)
+std::string SortedListKey(const wchar_t *text, int length)
 {
     LCID locale = GetThreadLocale();
-    int size = LCMapStringW(locale, LCMAP_SORTKEY, text.c_str(), static_cast<int>(text.size()) + 1, nullptr, 0);
+    int size = LCMapStringW(locale, LCMAP_SORTKEY, text, length + 1, nullptr, 0);
     std::string key(size > 0 ? size : 0, '\0');
     if (size > 0)
-        LCMapStringW(locale, LCMAP_SORTKEY, text.c_str(), static_cast<int>(text.size()) + 1,
-                     reinterpret_cast<LPWSTR>(&key[0]), size);
+        LCMapStringW(locale, LCMAP_SORTKEY, text, length + 1, reinterpret_cast<LPWSTR>(&key[0]), size);
     return key;
 }
 
@@ -89,7 +86,7 @@ void AppendRows(HWND list, std::vector<PendingRow> &rows)
         std::vector<std::pair<std::string, size_t>> keys;
         keys.reserve(rows.size());
         for (size_t i = 0; i < rows.size(); i++)
-            keys.push_back({SortKey(rows[i].first), i});
+            keys.push_back({SortedListKey(rows[i].first.c_str(), static_cast<int>(rows[i].first.size())), i});
         // Equal texts: the later row first, as the list's own insertion puts it.
         std::sort(keys.begin(), keys.end(), [](const std::pair<std::string, size_t> &a,
                                               const std::pair<std::string, size_t> &b) {

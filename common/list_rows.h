@@ -13,6 +13,11 @@ void PrepareListColumns(HWND list, int columns);
 // Appends a row (the list's sort decides where it lands); second may be null. Returns its index.
 int AppendRow(HWND list, LPARAM id, const wchar_t *first, const wchar_t *second);
 
+// A sort key that orders texts as lstrcmpW does (the thread's locale, no flags), as a sorted list
+// view orders its rows: compared as bytes, keys give the same order without a call into the system
+// per comparison. length excludes the terminator, which text must have.
+std::string SortedListKey(const wchar_t *text, int length);
+
 // The texts and id of one row to come.
 struct PendingRow {
     LPARAM id;

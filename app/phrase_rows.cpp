@@ -1,0 +1,370 @@
+// The phrase list's rows in the program's memory, and the subclass that lets the owner-data list
+// answer the list messages of a sorted list from them.
+#include "app/phrase_rows.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "common/list_rows.h"
+#include "sqlite3.h"
+#include "store/statement.h"
+
+namespace {
+
+constexpr UINT_PTR kSubclassId = 12;
+const wchar_t kRowsProperty[] = L"LingotrovePhraseRows";
+
+// One row: its pair's ID and where its two texts start in PhraseRows::texts. Texts are kept in one
+// buffer, each followed by its terminator, so a row costs a few bytes more than its texts.
+struct PhraseRow {
+    LPARAM id;
+    UINT source;
+    UINT target;
+};
+
+struct PhraseRows {
+    std::vector<wchar_t> texts;     // starts with the empty text every absent column shares
+    std::vector<PhraseRow> rows;    // in list order
+    size_t unused;                  // units of texts no row points at any more
+    bool moving;                    // selection and focus are following rows moved down
+};
+
+PhraseRows *RowsOf(HWND list)
+{
+    return static_cast<PhraseRows *>(GetPropW(list, kRowsProperty));
+}
+
+const wchar_t *TextAt(const PhraseRows &rows, UINT offset)
+{
+    return rows.texts.data() + offset;
+}
+
+const wchar_t *RowText(const PhraseRows &rows, size_t row, int column)
+{
+    return TextAt(rows, column == 0 ? rows.rows[row].source : rows.rows[row].target);
+}
+
+UINT StoreText(PhraseRows *rows, const wchar_t *text, size_t length)
+{
+    if (length == 0)
+        return 0;
+    UINT offset = static_cast<UINT>(rows->texts.size());
+    rows->texts.insert(rows->texts.end(), text, text + length + 1);
+    return offset;
+}
+
+void ClearRows(PhraseRows *rows)
+{
+    rows->rows.clear();
+    rows->rows.shrink_to_fit();
+    rows->texts.assign(1, L'\0');
+    rows->texts.shrink_to_fit();
+    rows->unused = 0;
+}
+
+// Rewrites the text buffer without the texts no row uses once they are half of it, so that
+// changing rows over and over does not grow it without end.
+void CompactTexts(PhraseRows *rows)
+{
+    if (rows->unused < 4096 || rows->unused * 2 < rows->texts.size())
+        return;
+    std::vector<wchar_t> kept(1, L'\0');
+    kept.reserve(rows->texts.size() - rows->unused);
+    for (PhraseRow &row : rows->rows) {
+        for (UINT *offset : {&row.source, &row.target}) {
+            if (*offset == 0)
+                continue;
+            const wchar_t *text = TextAt(*rows, *offset);
+            *offset = static_cast<UINT>(kept.size());
+            kept.insert(kept.end(), text, text + wcslen(text) + 1);
+        }
+    }
+    rows->texts.swap(kept);
+    rows->unused = 0;
+}
+
+void ReplaceText(PhraseRows *rows, UINT *offset, const wchar_t *text)
+{
+    if (*offset != 0)
+        rows->unused += wcslen(TextAt(*rows, *offset)) + 1;
+    *offset = StoreText(rows, text, wcslen(text));
+}
+
+// Copies a column's text into a caller's buffer of units units, cut to fit. Returns the length.
+int CopyColumn(const PhraseRows &rows, size_t row, int column, wchar_t *buffer, int units)
+{
+    if (!buffer || units <= 0)
+        return 0;
+    const wchar_t *text = RowText(rows, row, column);
+    int length = static_cast<int>(std::min(wcslen(text), static_cast<size_t>(units - 1)));
+    wmemcpy(buffer, text, length);
+    buffer[length] = 0;
+    return length;
+}
+
+// The index a row with this source takes: before every row that sorts after it or equal to it,
+// as a sorted list view inserts.
+size_t SortedPlace(const PhraseRows &rows, const wchar_t *source)
+{
+    std::string key = SortedListKey(source, static_cast<int>(wcslen(source)));
+    size_t low = 0, high = rows.rows.size();
+    while (low < high) {
+        size_t middle = low + (high - low) / 2;
+        const wchar_t *other = TextAt(rows, rows.rows[middle].source);
+        if (SortedListKey(other, static_cast<int>(wcslen(other))).compare(key) < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
+// Moves the selection and focus of the rows from first on one row down, after a row has come in
+// above them: they stay with their pairs, as in a list that keeps its own rows. The list reports
+// these changes to its parent; they are no choice of the user's and are not passed on.
+void MoveStatesDown(HWND list, PhraseRows *rows, int first)
+{
+    rows->moving = true;
+    std::vector<int> selected;
+    for (int row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, first - 1, LVNI_SELECTED)); row != -1;
+         row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, row, LVNI_SELECTED)))
+        selected.push_back(row);
+    int focused = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    for (auto row = selected.rbegin(); row != selected.rend(); ++row) {
+        LVITEMW item = {};
+        item.stateMask = LVIS_SELECTED;
+        item.state = LVIS_SELECTED;
+        SendMessageW(list, LVM_SETITEMSTATE, *row + 1, reinterpret_cast<LPARAM>(&item));
+        item.state = 0;
+        SendMessageW(list, LVM_SETITEMSTATE, *row, reinterpret_cast<LPARAM>(&item));
+    }
+    if (focused >= first) {
+        LVITEMW item = {};
+        item.stateMask = LVIS_FOCUSED;
+        item.state = LVIS_FOCUSED;
+        SendMessageW(list, LVM_SETITEMSTATE, focused + 1, reinterpret_cast<LPARAM>(&item));
+    }
+    rows->moving = false;
+}
+
+LRESULT InsertRow(HWND list, PhraseRows *rows, const LVITEMW *item)
+{
+    if (!item || item->iSubItem != 0)
+        return -1;
+    const wchar_t *source = (item->mask & LVIF_TEXT) && item->pszText && item->pszText != LPSTR_TEXTCALLBACKW
+                                ? item->pszText
+                                : L"";
+    size_t place = SortedPlace(*rows, source);
+    PhraseRow row = {(item->mask & LVIF_PARAM) ? item->lParam : 0, StoreText(rows, source, wcslen(source)), 0};
+    rows->rows.insert(rows->rows.begin() + place, row);
+    DefSubclassProc(list, LVM_SETITEMCOUNT, rows->rows.size(), LVSICF_NOSCROLL);
+    MoveStatesDown(list, rows, static_cast<int>(place));
+    InvalidateRect(list, nullptr, FALSE);
+    return static_cast<LRESULT>(place);
+}
+
+bool ValidRow(const PhraseRows &rows, WPARAM row)
+{
+    return row < rows.rows.size();
+}
+
+LRESULT SetRowText(HWND list, PhraseRows *rows, int row, int column, const wchar_t *text)
+{
+    if (!ValidRow(*rows, row) || column < 0 || column > 1 || !text || text == LPSTR_TEXTCALLBACKW)
+        return FALSE;
+    PhraseRow &changed = rows->rows[row];
+    ReplaceText(rows, column == 0 ? &changed.source : &changed.target, text);
+    CompactTexts(rows);
+    DefSubclassProc(list, LVM_REDRAWITEMS, row, row);
+    return TRUE;
+}
+
+LRESULT SetItem(HWND list, PhraseRows *rows, LVITEMW *item)
+{
+    if (!item || !ValidRow(*rows, item->iItem))
+        return FALSE;
+    if ((item->mask & LVIF_TEXT) && !SetRowText(list, rows, item->iItem, item->iSubItem, item->pszText))
+        return FALSE;
+    if ((item->mask & LVIF_PARAM) && item->iSubItem == 0)
+        rows->rows[item->iItem].id = item->lParam;
+    if (item->mask & LVIF_STATE) {
+        LVITEMW state = *item;
+        state.mask = LVIF_STATE;
+        return DefSubclassProc(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&state));
+    }
+    return TRUE;
+}
+
+LRESULT GetItem(HWND list, const PhraseRows &rows, LVITEMW *item)
+{
+    if (!item || !ValidRow(rows, item->iItem) || item->iSubItem < 0 || item->iSubItem > 1)
+        return FALSE;
+    if (item->mask & LVIF_TEXT)
+        CopyColumn(rows, item->iItem, item->iSubItem, item->pszText, item->cchTextMax);
+    if (item->mask & LVIF_PARAM)
+        item->lParam = rows.rows[item->iItem].id;
+    if (item->mask & LVIF_STATE) {
+        LVITEMW state = {};
+        state.mask = LVIF_STATE;
+        state.iItem = item->iItem;
+        state.stateMask = item->stateMask;
+        DefSubclassProc(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&state));
+        item->state = state.state;
+    }
+    return TRUE;
+}
+
+bool SameText(const wchar_t *a, const wchar_t *b, bool partial)
+{
+    if (partial) {
+        size_t length = wcslen(b);
+        return wcslen(a) >= length && CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a,
+                                                      static_cast<int>(length), b, static_cast<int>(length)) == CSTR_EQUAL;
+    }
+    return lstrcmpiW(a, b) == 0;
+}
+
+// LVM_FINDITEMW on the rows: by ID, by whole text or by the text's beginning (case ignored), in
+// the first column, from the row after start, going round when LVFI_WRAP says so.
+int FindItem(const PhraseRows &rows, int start, const LVFINDINFOW *find)
+{
+    if (!find)
+        return -1;
+    int count = static_cast<int>(rows.rows.size());
+    bool wrap = (find->flags & LVFI_WRAP) != 0;
+    bool partial = (find->flags & (LVFI_PARTIAL)) != 0;
+    int first = start < 0 ? 0 : start + 1;
+    for (int step = 0; step < count; step++) {
+        int row = first + step;
+        if (row >= count) {
+            if (!wrap)
+                return -1;
+            row -= count;
+        }
+        if (find->flags & LVFI_PARAM) {
+            if (rows.rows[row].id == find->lParam)
+                return row;
+        } else if ((find->flags & (LVFI_STRING | LVFI_PARTIAL)) && find->psz &&
+                   SameText(TextAt(rows, rows.rows[row].source), find->psz, partial)) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+LRESULT CALLBACK PhraseListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    PhraseRows *rows = reinterpret_cast<PhraseRows *>(data);
+    switch (message) {
+    case LVM_INSERTITEMW:
+        return InsertRow(list, rows, reinterpret_cast<const LVITEMW *>(lParam));
+    case LVM_SETITEMW:
+        return SetItem(list, rows, reinterpret_cast<LVITEMW *>(lParam));
+    case LVM_SETITEMTEXTW: {
+        const LVITEMW *item = reinterpret_cast<const LVITEMW *>(lParam);
+        return item ? SetRowText(list, rows, static_cast<int>(wParam), item->iSubItem, item->pszText) : FALSE;
+    }
+    case LVM_GETITEMW:
+        return GetItem(list, *rows, reinterpret_cast<LVITEMW *>(lParam));
+    case LVM_GETITEMTEXTW: {
+        LVITEMW *item = reinterpret_cast<LVITEMW *>(lParam);
+        if (!item || !ValidRow(*rows, wParam) || item->iSubItem < 0 || item->iSubItem > 1)
+            return 0;
+        return CopyColumn(*rows, wParam, item->iSubItem, item->pszText, item->cchTextMax);
+    }
+    case LVM_FINDITEMW:
+        return FindItem(*rows, static_cast<int>(wParam), reinterpret_cast<const LVFINDINFOW *>(lParam));
+    case LVM_DELETEITEM:
+        if (!ValidRow(*rows, wParam))
+            return FALSE;
+        for (UINT offset : {rows->rows[wParam].source, rows->rows[wParam].target})
+            if (offset != 0)
+                rows->unused += wcslen(TextAt(*rows, offset)) + 1;
+        rows->rows.erase(rows->rows.begin() + wParam);
+        CompactTexts(rows);
+        return DefSubclassProc(list, message, wParam, lParam);
+    case LVM_DELETEALLITEMS:
+        ClearRows(rows);
+        return DefSubclassProc(list, message, wParam, lParam);
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(list, PhraseListProc, kSubclassId);
+        RemovePropW(list, kRowsProperty);
+        delete rows;
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(list, message, wParam, lParam);
+}
+
+}  // namespace
+
+void AttachPhraseRows(HWND list)
+{
+    PhraseRows *rows = new PhraseRows();
+    ClearRows(rows);
+    SetPropW(list, kRowsProperty, rows);
+    SetWindowSubclass(list, PhraseListProc, kSubclassId, reinterpret_cast<DWORD_PTR>(rows));
+}
+
+void LoadPhraseRows(HWND list, sqlite3_stmt *statement)
+{
+    PhraseRows *rows = RowsOf(list);
+    if (!rows)
+        return;
+    // Emptied through the list first, so that its selection and focus go with the old rows.
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    std::vector<PhraseRow> loaded;
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        const wchar_t *source = ColumnText(statement, 1);
+        UINT sourceOffset = StoreText(rows, source, wcslen(source));
+        const wchar_t *target = ColumnText(statement, 2);
+        loaded.push_back({sqlite3_column_int(statement, 0), sourceOffset, StoreText(rows, target, wcslen(target))});
+    }
+
+    std::vector<std::pair<std::string, size_t>> keys;
+    keys.reserve(loaded.size());
+    for (size_t i = 0; i < loaded.size(); i++) {
+        const wchar_t *source = TextAt(*rows, loaded[i].source);
+        keys.push_back({SortedListKey(source, static_cast<int>(wcslen(source))), i});
+    }
+    // Equal texts: the later row first, as the list's own insertion puts it.
+    std::sort(keys.begin(), keys.end(), [](const std::pair<std::string, size_t> &a, const std::pair<std::string, size_t> &b) {
+        int order = a.first.compare(b.first);
+        return order != 0 ? order < 0 : a.second > b.second;
+    });
+    rows->rows.reserve(loaded.size());
+    for (const auto &key : keys)
+        rows->rows.push_back(loaded[key.second]);
+    rows->texts.shrink_to_fit();
+    SendMessageW(list, LVM_SETITEMCOUNT, rows->rows.size(), 0);
+}
+
+bool AnswerPhraseListNotify(const NMHDR *header, LRESULT *result)
+{
+    PhraseRows *rows = RowsOf(header->hwndFrom);
+    if (!rows)
+        return false;
+    if (header->code == LVN_GETDISPINFOW) {
+        LVITEMW &item = reinterpret_cast<NMLVDISPINFOW *>(const_cast<NMHDR *>(header))->item;
+        if ((item.mask & LVIF_TEXT) && ValidRow(*rows, item.iItem) && item.iSubItem >= 0 && item.iSubItem <= 1)
+            CopyColumn(*rows, item.iItem, item.iSubItem, item.pszText, item.cchTextMax);
+        *result = 0;
+        return true;
+    }
+    if (rows->moving && (header->code == LVN_ITEMCHANGED || header->code == LVN_ITEMCHANGING ||
+                         header->code == LVN_ODSTATECHANGED)) {
+        *result = 0;
+        return true;
+    }
+    if (header->code == LVN_ODFINDITEMW) {
+        const NMLVFINDITEMW *find = reinterpret_cast<const NMLVFINDITEMW *>(header);
+        // The list asks from iStart on, that row included.
+        *result = FindItem(*rows, find->iStart - 1, &find->lvfi);
+        return true;
+    }
+    return false;
+}

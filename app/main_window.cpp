@@ -8,6 +8,7 @@
 
 #include "app/database_files.h"
 #include "app/phrase_entry.h"
+#include "app/phrase_find.h"
 #include "app/phrase_list.h"
 #include "app/phrase_rows.h"
 #include "app/plugin_api.h"
@@ -85,6 +86,7 @@ static BOOL OnInitDialog(HWND window, ShellState *shell)
     PrepareListColumns(GetDlgItem(window, IDC_PHRASE_LIST), 2);
     AttachPhraseRows(GetDlgItem(window, IDC_PHRASE_LIST));
     FillPhraseList(window, shell->db);
+    BeginPhraseFind(window);
     SendMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window, IDC_PHRASE)), TRUE);
     LoadPlugins(window, shell);
     SetDialogIcon(window);
@@ -93,6 +95,7 @@ static BOOL OnInitDialog(HWND window, ShellState *shell)
 
 static void OnDestroy(HWND window)
 {
+    EndPhraseFind(window);
     LPARAM category = GetComboSelectionData(window, IDC_CATEGORY);
     WriteSettingDword(kLastCategoryValue, static_cast<DWORD>(category));
 }
@@ -223,6 +226,12 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
         SwapLanguages(db, 0);
         FillPhraseList(window, db);
         break;
+    case IDM_FIND:
+        OpenFindDialog(window);
+        break;
+    case IDM_FIND_NEXT:
+        FindNextPhrase(window);
+        break;
     default:
         if (command >= IDM_DATABASE_FIRST && command <= IDM_DATABASE_LAST)
             OpenDatabase(window, shell, static_cast<int>(command));
@@ -303,6 +312,10 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     ShellState *shell = ShellOf(window);
     if (!shell)
         return FALSE;
+    if (message == FindDialogMessage()) {
+        OnFindDialogMessage(window, reinterpret_cast<const FINDREPLACEW *>(lParam));
+        return TRUE;
+    }
     switch (message) {
     case WM_DESTROY:
         OnDestroy(window);

@@ -343,6 +343,58 @@ void LoadPhraseRows(HWND list, sqlite3_stmt *statement)
     SendMessageW(list, LVM_SETITEMCOUNT, rows->rows.size(), 0);
 }
 
+namespace {
+
+// Each UTF-16 unit as CharLowerBuffW makes it, looked up rather than asked for per character: a
+// search goes through every text of the list.
+const wchar_t *LowerCaseTable()
+{
+    static std::vector<wchar_t> table;
+    if (table.empty()) {
+        table.resize(0x10000);
+        for (size_t unit = 0; unit < table.size(); unit++)
+            table[unit] = static_cast<wchar_t>(unit);
+        CharLowerBuffW(table.data(), static_cast<DWORD>(table.size()));
+    }
+    return table.data();
+}
+
+bool Holds(const wchar_t *text, const std::wstring &wanted, const wchar_t *fold)
+{
+    size_t length = wanted.size();
+    for (; *text; text++) {
+        size_t i = 0;
+        while (i < length && text[i] && (fold ? fold[static_cast<unsigned short>(text[i])] : text[i]) == wanted[i])
+            i++;
+        if (i == length)
+            return true;
+    }
+    return length == 0;
+}
+
+}  // namespace
+
+int FindPhraseRow(HWND list, const wchar_t *text, bool matchCase, int after)
+{
+    PhraseRows *rows = RowsOf(list);
+    if (!rows || !text || !*text || rows->rows.empty())
+        return -1;
+    const wchar_t *fold = matchCase ? nullptr : LowerCaseTable();
+    std::wstring wanted(text);
+    if (fold)
+        for (wchar_t &unit : wanted)
+            unit = fold[static_cast<unsigned short>(unit)];
+    size_t count = rows->rows.size();
+    size_t first = after < 0 || static_cast<size_t>(after) >= count ? 0 : static_cast<size_t>(after) + 1;
+    for (size_t step = 0; step < count; step++) {
+        size_t row = (first + step) % count;
+        if (Holds(TextAt(*rows, rows->rows[row].source), wanted, fold) ||
+            Holds(TextAt(*rows, rows->rows[row].target), wanted, fold))
+            return static_cast<int>(row);
+    }
+    return -1;
+}
+
 bool AnswerPhraseListNotify(const NMHDR *header, LRESULT *result)
 {
     PhraseRows *rows = RowsOf(header->hwndFrom);

@@ -27,6 +27,7 @@
 #define IDS_NOT_A_STORE     9
 #define IDS_NOT_EXPORTED    10
 #define IDS_NOT_IMPORTED    11
+#define IDS_NOT_FOUND       16
 
 // Main window controls
 #define IDC_CATEGORY        10
@@ -55,6 +56,8 @@
 #define IDM_EXAM_ALL            117
 #define IDM_SWAP_CATEGORY       118
 #define IDM_SWAP_ALL            119
+#define IDM_FIND                122
+#define IDM_FIND_NEXT           123
 #define IDM_DATABASE_FIRST      200
 #define IDM_DATABASE_LAST       249
 #define IDM_PLUGIN_FIRST        400

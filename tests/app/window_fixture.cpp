@@ -32,12 +32,12 @@ LRESULT CALLBACK MessageBoxAnswerer::Hook(int code, WPARAM wParam, LPARAM lParam
         HWND box = reinterpret_cast<HWND>(wParam);
         wchar_t className[32] = {};
         GetClassNameW(box, className, 32);
-        // A message box is a dialog whose procedure lives in user32, not in this program: the
-        // program's own dialogs are activated too, and again when a box closes.
+        // A message box is a dialog whose procedure lives in user32: the program's own dialogs
+        // and the common dialogs (Find) are activated too, and again when a box closes.
         HMODULE owner = nullptr;
         GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                            reinterpret_cast<LPCWSTR>(GetWindowLongPtrW(box, DWLP_DLGPROC)), &owner);
-        bool isMessageBox = owner != GetModuleHandleW(nullptr);
+        bool isMessageBox = owner == GetModuleHandleW(L"user32.dll");
         bool answered = std::find(g_answerer->answered_.begin(), g_answerer->answered_.end(), box) !=
                         g_answerer->answered_.end();
         if (wcscmp(className, L"#32770") == 0 && isMessageBox && !answered) {

@@ -1,0 +1,254 @@
+// The phrase list at 100,000 rows: the system's Find dialog, Find Next (command and F3), Ctrl+F,
+// type-ahead, and rows added above a selection.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "resources/resource_ids.h"
+#include "sqlite3.h"
+#include "store/phrase_store.h"
+#include "store/statement.h"
+#include "tests/app/window_fixture.h"
+
+namespace {
+
+constexpr int kPairs = 100000;
+
+// The Find dialog's controls, as the common dialog templates number them.
+constexpr int kFindWhat = 0x480;     // edt1
+constexpr int kMatchCase = 0x411;    // chx2
+
+std::wstring Numbered(const wchar_t *prefix, int number)
+{
+    wchar_t text[32];
+    _snwprintf(text, 32, L"%s %06d", prefix, number);
+    return text;
+}
+
+// A found dialog of this thread owned by the main window: the Find dialog.
+struct OwnedDialog {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK FindOwnedDialog(HWND candidate, LPARAM parameter)
+{
+    OwnedDialog *search = reinterpret_cast<OwnedDialog *>(parameter);
+    wchar_t className[16] = {};
+    GetClassNameW(candidate, className, 16);
+    if (wcscmp(className, L"#32770") == 0 && GetWindow(candidate, GW_OWNER) == search->owner &&
+        IsWindowVisible(candidate)) {
+        search->found = candidate;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+class PhraseFindTest : public MainWindowTest {
+protected:
+    // One category of 100,000 pairs "texto 000000" / "text 000000" on, stored in shuffled order.
+    void OpenLargeWindow()
+    {
+        sqlite3 *db = CreateStore();
+        int category = GetOrCreateCategory(db, L"Large");
+        RunStatement(db, L"Begin");
+        for (int i = 0; i < kPairs; i++) {
+            int number = static_cast<int>((static_cast<long long>(i) * 7919) % kPairs);
+            InsertPhrase(db, category, 1, 2, Numbered(L"texto", number).c_str(), Numbered(L"text", number).c_str());
+        }
+        RunStatement(db, L"Commit");
+        sqlite3_close(db);
+        OpenWindow();
+    }
+    HWND List() const { return Item(IDC_PHRASE_LIST); }
+    int Focused() const
+    {
+        return static_cast<int>(SendMessageW(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    }
+    std::vector<int> Selected() const
+    {
+        std::vector<int> rows;
+        for (int row = static_cast<int>(SendMessageW(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+             row != -1; row = static_cast<int>(SendMessageW(List(), LVM_GETNEXTITEM, row, LVNI_SELECTED)))
+            rows.push_back(row);
+        return rows;
+    }
+    std::wstring Text(int row, int column) const
+    {
+        wchar_t text[128] = {};
+        LVITEMW item = {};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = 128;
+        SendMessageW(List(), LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+        return text;
+    }
+    // The one selected row's source, which must also be the focused row and in view.
+    std::wstring FoundSource() const
+    {
+        std::vector<int> selected = Selected();
+        if (selected.size() != 1 || selected[0] != Focused())
+            return L"(not one focused selection)";
+        int top = static_cast<int>(SendMessageW(List(), LVM_GETTOPINDEX, 0, 0));
+        int page = static_cast<int>(SendMessageW(List(), LVM_GETCOUNTPERPAGE, 0, 0));
+        if (selected[0] < top || selected[0] > top + page)
+            return L"(out of view)";
+        return Text(selected[0], 0);
+    }
+    HWND FindDialog() const
+    {
+        OwnedDialog search = {window, nullptr};
+        EnumThreadWindows(GetCurrentThreadId(), FindOwnedDialog, reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+    // Types text into the open Find dialog, sets Match case and presses its Find Next button.
+    void FindWithDialog(const wchar_t *text, bool matchCase)
+    {
+        HWND dialog = FindDialog();
+        ASSERT_NE(dialog, nullptr);
+        SetDlgItemTextW(dialog, kFindWhat, text);
+        CheckDlgButton(dialog, kMatchCase, matchCase ? BST_CHECKED : BST_UNCHECKED);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    }
+    // A key as the main window's modal loop hands it on: through the dialog message filter.
+    BOOL FilterKey(HWND target, UINT key, bool control)
+    {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = control ? 0x80 : 0;
+        SetKeyboardState(keys);
+        MSG message = {target, WM_KEYDOWN, key, 0, 0, {}};
+        BOOL taken = CallMsgFilterW(&message, MSGF_DIALOGBOX);
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+        return taken;
+    }
+};
+
+TEST_F(PhraseFindTest, TheFindDialogFindsAmongAHundredThousandRowsAndFindNextGoesOn)
+{
+    OpenLargeWindow();
+    ASSERT_EQ(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0), kPairs);
+    EXPECT_EQ(Text(0, 0), L"texto 000000");
+    EXPECT_EQ(Text(kPairs - 1, 1), L"text 099999");
+
+    Command(IDM_FIND);
+    HWND dialog = FindDialog();
+    ASSERT_NE(dialog, nullptr);
+    Command(IDM_FIND);
+    EXPECT_EQ(FindDialog(), dialog) << "one Find dialog at a time";
+
+    FindWithDialog(L"texto 077777", false);
+    EXPECT_EQ(FoundSource(), L"texto 077777");
+    wchar_t shown[64] = {};
+    GetDlgItemTextW(window, IDC_PHRASE, shown, 64);
+    EXPECT_STREQ(shown, L"texto 077777") << "the found pair is shown as a clicked one";
+    EXPECT_TRUE(IsWindow(dialog)) << "the dialog stays open";
+
+    // Case ignored; the search goes on after the focused row and wraps round once.
+    FindWithDialog(L"TEXT 01234", false);
+    EXPECT_EQ(FoundSource(), L"texto 012340");
+    Command(IDM_FIND_NEXT);
+    EXPECT_EQ(FoundSource(), L"texto 012341");
+    FindWithDialog(L"TEXT 01234", false);
+    EXPECT_EQ(FoundSource(), L"texto 012342");
+    EXPECT_TRUE(FilterKey(List(), VK_F3, false));
+    EXPECT_EQ(FoundSource(), L"texto 012343");
+
+    // Match case: nothing matches, it is said, and the selection stays.
+    {
+        MessageBoxAnswerer answerer(IDOK);
+        FindWithDialog(L"TEXT 01234", true);
+        ASSERT_EQ(answerer.seen().size(), 1u);
+        EXPECT_NE(answerer.seen()[0].text.find(L"TEXT 01234"), std::wstring::npos) << answerer.seen()[0].text.c_str();
+    }
+    EXPECT_EQ(FoundSource(), L"texto 012343");
+    FindWithDialog(L"text 09999", true);
+    EXPECT_EQ(FoundSource(), L"texto 099990");
+
+    SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(IsWindow(dialog));
+    Command(IDM_FIND_NEXT);
+    EXPECT_EQ(FoundSource(), L"texto 099991") << "Find Next without the dialog repeats the last search";
+}
+
+TEST_F(PhraseFindTest, F3AndCtrlFWorkAnywhereInTheMainWindow)
+{
+    OpenLargeWindow();
+    // F3 before any search opens the dialog; so does Ctrl+F from any control of the main window.
+    EXPECT_TRUE(FilterKey(List(), VK_F3, false));
+    HWND dialog = FindDialog();
+    ASSERT_NE(dialog, nullptr);
+    SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(FindDialog(), nullptr);
+    EXPECT_FALSE(FilterKey(List(), 'F', false)) << "a plain F is typing";
+    EXPECT_TRUE(FilterKey(Item(IDC_TRANSLATION), 'F', true));
+    EXPECT_NE(FindDialog(), nullptr);
+
+}
+
+TEST_F(PhraseFindTest, FewRowsAccentsAndTypeAhead)
+{
+    sqlite3 *db = CreateStore();
+    int category = GetOrCreateCategory(db, L"Few");
+    InsertPhrase(db, category, 1, 2, L"Stra\u00DFe", L"");
+    InsertPhrase(db, category, 1, 2, L"\u00C9t\u00E9", L"summer");
+    sqlite3_close(db);
+    OpenWindow();
+    HWND list = List();
+    EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
+    MessageBoxAnswerer answerer(IDOK);
+    Command(IDM_FIND);
+    FindWithDialog(L"\u00E9T\u00C9", false);
+    EXPECT_EQ(FoundSource(), L"\u00C9t\u00E9") << "case folding beyond ASCII";
+    FindWithDialog(L"winter", false);
+    EXPECT_EQ(answerer.seen().size(), 1u);
+    EXPECT_EQ(FoundSource(), L"\u00C9t\u00E9");
+
+    // Typing the first letters of a phrase in the list jumps to the first row that starts so,
+    // case ignored.
+    SetFocus(list);
+    for (wchar_t letter : std::wstring(L"sT"))
+        SendMessageW(list, WM_CHAR, letter, 1);
+    EXPECT_EQ(Text(Focused(), 0), L"Stra\u00DFe");
+}
+
+TEST_F(PhraseFindTest, ARowAddedAboveTheSelectionLeavesTheSelectionWithItsPair)
+{
+    sqlite3 *db = CreateStore();
+    int category = GetOrCreateCategory(db, L"Food");
+    for (const wchar_t *source : {L"milk", L"apple", L"water", L"bread"})
+        InsertPhrase(db, category, 1, 2, source, L"x");
+    sqlite3_close(db);
+    OpenWindow();
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(List(), LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&item));
+    item.stateMask = LVIS_SELECTED;
+    SendMessageW(List(), LVM_SETITEMSTATE, 3, reinterpret_cast<LPARAM>(&item));
+    ASSERT_EQ(Text(2, 0), L"milk");
+
+    SetDlgItemTextW(window, IDC_PHRASE, L"banana");
+    SetDlgItemTextW(window, IDC_TRANSLATION, L"pl\u00E1tano");
+    Command(IDC_ADD);
+    std::vector<std::wstring> sources;
+    for (int row = 0; row < SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0); row++)
+        sources.push_back(Text(row, 0));
+    EXPECT_EQ(sources, (std::vector<std::wstring>{L"apple", L"banana", L"bread", L"milk", L"water"}));
+    EXPECT_EQ(Selected(), (std::vector<int>{3, 4}));
+    EXPECT_EQ(Focused(), 3);
+
+    // Deleting a row above moves them back up with their pairs.
+    LVITEMW none = {};
+    none.stateMask = LVIS_SELECTED;
+    SendMessageW(List(), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(List(), LVM_DELETEITEM, 1, 0);
+    EXPECT_EQ(Text(2, 0), L"milk");
+    EXPECT_EQ(Selected(), (std::vector<int>{0, 2, 3}));
+    EXPECT_EQ(Focused(), 2);
+}
+
+}  // namespace

@@ -1,6 +1,7 @@
 // The phrase list's rows in the program's memory, and the subclass that lets the owner-data list
 // answer the list messages of a sorted list from them.
 #include "app/phrase_rows.h"
+#include "app/row_order.h"
 
 #include <commctrl.h>
 
@@ -318,27 +319,20 @@ void LoadPhraseRows(HWND list, sqlite3_stmt *statement)
     // Emptied through the list first, so that its selection and focus go with the old rows.
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
     std::vector<PhraseRow> loaded;
+    RowOrder *sorting = StartRowOrder();
     while (sqlite3_step(statement) == SQLITE_ROW) {
         const wchar_t *source = ColumnText(statement, 1);
-        UINT sourceOffset = StoreText(rows, source, wcslen(source));
+        size_t sourceLength = wcslen(source);
+        AddRowText(sorting, source, sourceLength);
+        UINT sourceOffset = StoreText(rows, source, sourceLength);
         const wchar_t *target = ColumnText(statement, 2);
         loaded.push_back({sqlite3_column_int(statement, 0), sourceOffset, StoreText(rows, target, wcslen(target))});
     }
 
-    std::vector<std::pair<std::string, size_t>> keys;
-    keys.reserve(loaded.size());
-    for (size_t i = 0; i < loaded.size(); i++) {
-        const wchar_t *source = TextAt(*rows, loaded[i].source);
-        keys.push_back({SortedListKey(source, static_cast<int>(wcslen(source))), i});
-    }
-    // Equal texts: the later row first, as the list's own insertion puts it.
-    std::sort(keys.begin(), keys.end(), [](const std::pair<std::string, size_t> &a, const std::pair<std::string, size_t> &b) {
-        int order = a.first.compare(b.first);
-        return order != 0 ? order < 0 : a.second > b.second;
-    });
+    std::vector<UINT> order = FinishRowOrder(sorting);
     rows->rows.reserve(loaded.size());
-    for (const auto &key : keys)
-        rows->rows.push_back(loaded[key.second]);
+    for (UINT index : order)
+        rows->rows.push_back(loaded[index]);
     rows->texts.shrink_to_fit();
     SendMessageW(list, LVM_SETITEMCOUNT, rows->rows.size(), 0);
 }
@@ -393,6 +387,17 @@ int FindPhraseRow(HWND list, const wchar_t *text, bool matchCase, int after)
             return static_cast<int>(row);
     }
     return -1;
+}
+
+size_t PhraseRowsBytes(HWND list, size_t *textBytes)
+{
+    PhraseRows *rows = RowsOf(list);
+    *textBytes = 0;
+    if (!rows)
+        return 0;
+    for (size_t row = 0; row < rows->rows.size(); row++)
+        *textBytes += (wcslen(RowText(*rows, row, 0)) + wcslen(RowText(*rows, row, 1))) * sizeof(wchar_t);
+    return sizeof(PhraseRows) + rows->texts.capacity() * sizeof(wchar_t) + rows->rows.capacity() * sizeof(PhraseRow);
 }
 
 bool AnswerPhraseListNotify(const NMHDR *header, LRESULT *result)

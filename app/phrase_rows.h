@@ -22,6 +22,10 @@ void LoadPhraseRows(HWND list, sqlite3_stmt *statement);
 // LVN_ODFINDITEMW). Returns whether the notification was one; *result is then its answer.
 bool AnswerPhraseListNotify(const NMHDR *header, LRESULT *result);
 
+// The bytes the rows of list hold, and in *textBytes the UTF-16 bytes of their texts alone
+// (terminators not counted): what a benchmark compares.
+size_t PhraseRowsBytes(HWND list, size_t *textBytes);
+
 // The first row after row `after` (-1: from the top), going round once, whose source or target holds
 // text; case is ignored unless matchCase. -1 when none does.
 int FindPhraseRow(HWND list, const wchar_t *text, bool matchCase, int after);

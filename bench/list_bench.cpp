@@ -1,5 +1,6 @@
-// Prints how long the main window takes to fill its phrase list with a category of 1,000, 10,000
-// and 100,000 pairs, and to start up on a store whose selected category holds 100,000 pairs.
+// Prints what the phrase list costs at different sizes: start-up on a store whose selected category
+// holds 100,000 pairs; choosing a category of 10 to 100,000 pairs and leaving it again, against
+// choosing between two of 10; the memory the rows take against their texts; and Find over them.
 #include <windows.h>
 #include <commctrl.h>
 #include <stdio.h>
@@ -8,6 +9,7 @@
 
 #include "app/main_window.h"
 #include "app/phrase_list.h"
+#include "app/phrase_rows.h"
 #include "app/shell.h"
 #include "bench/clock.h"
 #include "common/settings.h"
@@ -15,6 +17,25 @@
 #include "sqlite3.h"
 #include "store/phrase_store.h"
 #include "store/statement.h"
+
+namespace {
+
+// Selects a category in the selector as the user does, and returns the seconds until the window
+// has painted the list.
+double Choose(HWND window, int category)
+{
+    HWND combo = GetDlgItem(window, IDC_CATEGORY);
+    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; i++)
+        if (SendMessageW(combo, CB_GETITEMDATA, i, 0) == category)
+            SendMessageW(combo, CB_SETCURSEL, i, 0);
+    double start = Now();
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_CATEGORY, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    UpdateWindow(window);
+    return Now() - start;
+}
+
+}  // namespace
 
 int wmain()
 {
@@ -30,16 +51,17 @@ int wmain()
     std::wstring path = std::wstring(temp) + L"lingotrove-list-bench.db";
     DeleteFileW(path.c_str());
     sqlite3 *db = OpenPhraseStore(path.c_str(), true);
-    int categories[3];
-    const int sizes[3] = {1000, 10000, 100000};
+    const int sizes[] = {10, 10, 1000, 10000, 100000};
+    const int kinds = sizeof sizes / sizeof sizes[0];
+    int categories[kinds];
     BeginTransaction(db);
-    for (int c = 0; c < 3; c++) {
-        categories[c] = GetOrCreateCategory(db, (L"Size " + std::to_wstring(sizes[c])).c_str());
+    for (int c = 0; c < kinds; c++) {
+        categories[c] = GetOrCreateCategory(db, (L"Size " + std::to_wstring(sizes[c]) + L" " + std::to_wstring(c)).c_str());
         for (int i = 0; i < sizes[c]; i++) {
             // Mixed case and accents, out of order, as typed over the years.
-            std::wstring source = (i % 3 == 0 ? L"\u00C1rbol " : i % 3 == 1 ? L"casa " : L"Zorro ") +
-                                  std::to_wstring((i * 7919) % sizes[c]);
-            InsertPhrase(db, categories[c], 1, 2, source.c_str(), L"translation");
+            int number = static_cast<int>((static_cast<long long>(i) * 7919) % sizes[c]);
+            std::wstring source = (i % 3 == 0 ? L"\u00C1rbol " : i % 3 == 1 ? L"casa " : L"Zorro ") + std::to_wstring(number);
+            InsertPhrase(db, categories[c], 1, 2, source.c_str(), (L"translation " + std::to_wstring(number)).c_str());
         }
     }
     CommitTransaction(db);
@@ -48,7 +70,7 @@ int wmain()
     RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sandbox, nullptr);
     RegCloseKey(sandbox);
     WriteSettingText(kLastDatabaseValue, path.c_str());
-    WriteSettingDword(kLastCategoryValue, static_cast<DWORD>(categories[2]));
+    WriteSettingDword(kLastCategoryValue, static_cast<DWORD>(categories[kinds - 1]));
 
     ShellState shell = {};
     double start = Now();
@@ -56,23 +78,30 @@ int wmain()
                                      reinterpret_cast<LPARAM>(&shell));
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
-    printf("start-up with 100000 pairs in the selected category: %.2f s\n", Now() - start);
+    printf("start-up with 100000 pairs in the selected category: %.3f s\n", Now() - start);
+    HWND list = GetDlgItem(window, IDC_PHRASE_LIST);
 
-    HWND combo = GetDlgItem(window, IDC_CATEGORY);
-    for (int c = 0; c < 3; c++) {
-        LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; i++)
-            if (SendMessageW(combo, CB_GETITEMDATA, i, 0) == categories[c])
-                SendMessageW(combo, CB_SETCURSEL, i, 0);
-        start = Now();
-        SendDlgItemMessageW(window, IDC_PHRASE_LIST, LVM_DELETEALLITEMS, 0, 0);
-        double emptied = Now() - start;
-        start = Now();
-        FillPhraseList(window, shell.db);
-        UpdateWindow(window);
-        int rows = static_cast<int>(SendDlgItemMessageW(window, IDC_PHRASE_LIST, LVM_GETITEMCOUNT, 0, 0));
-        printf("phrase list of %6d pairs filled in %.3f s (emptying the list before: %.3f s)\n", rows, Now() - start,
-               emptied);
+    size_t textBytes = 0;
+    size_t rowBytes = PhraseRowsBytes(list, &textBytes);
+    printf("rows of 100000 pairs: %.1f MiB for %.1f MiB of texts (%.2f times)\n", rowBytes / 1048576.0,
+           textBytes / 1048576.0, static_cast<double>(rowBytes) / textBytes);
+
+    start = Now();
+    int found = FindPhraseRow(list, L"TRANSLATION 77777", false, -1);
+    double ignoringCase = Now() - start;
+    start = Now();
+    int none = FindPhraseRow(list, L"not there", true, -1);
+    printf("find in 100000 rows: %.1f ms case ignored (row %d), %.1f ms through all with case (row %d)\n",
+           ignoringCase * 1000, found, (Now() - start) * 1000, none);
+
+    Choose(window, categories[0]);
+    double baseline = Choose(window, categories[1]);
+    printf("choosing a category of %6d pairs after one of 10: %.3f s\n", 10, baseline);
+    for (int c = 2; c < kinds; c++) {
+        double entering = Choose(window, categories[c]);
+        double leaving = Choose(window, categories[0]);
+        printf("choosing a category of %6d pairs after one of 10: %.3f s; leaving it for one of 10: %.3f s\n",
+               sizes[c], entering, leaving);
     }
     DestroyWindow(window);
     sqlite3_close(shell.db);

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "app/main_window.h"
+#include "common/dialogs.h"
+#include "common/settings.h"
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"
@@ -187,6 +190,34 @@ TEST_F(PhraseFindTest, F3AndCtrlFWorkAnywhereInTheMainWindow)
     EXPECT_TRUE(FilterKey(Item(IDC_TRANSLATION), 'F', true));
     EXPECT_NE(FindDialog(), nullptr);
 
+}
+
+TEST_F(PhraseFindTest, CtrlFReachesTheProgramThroughItsModalLoop)
+{
+    sqlite3_close(CreateStore());
+    ASSERT_TRUE(WriteSettingText(kLastDatabaseValue, dbPath.c_str()));
+    HWND main = nullptr;
+    HWND findOwner = nullptr;
+    DialogDriver driver([&](HWND dialog) {
+        if (!main) {
+            // Queued as the keyboard would: the loop takes the key first, then the Cancel.
+            main = dialog;
+            PostMessageW(GetDlgItem(dialog, IDC_TRANSLATION), WM_KEYDOWN, 'F', 1);
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        } else {
+            findOwner = GetWindow(dialog, GW_OWNER);
+        }
+    });
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainWindowProc,
+                    reinterpret_cast<LPARAM>(&shell));
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_NE(main, nullptr);
+    EXPECT_EQ(findOwner, main) << "Ctrl+F in the running program opens the Find dialog";
 }
 
 TEST_F(PhraseFindTest, FewRowsAccentsAndTypeAhead)

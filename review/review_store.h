@@ -25,10 +25,11 @@ struct ReviewPair {
 // read (pairs is then empty).
 bool ChooseReviewPairs(sqlite3 *db, int categoryId, UnixTime now, std::vector<ReviewPair> *pairs);
 
-// The earliest due time of a reviewed pair of category (0: every category) after the end of
-// now's local day, or 0 when there is none (or when new pairs are left for a later day: then
-// *newLeft is true). Used to say when the next pair is once nothing is due today.
-bool NextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *due, bool *newLeft);
+// When the review of category (0: every category) next has a pair, once nothing is left today:
+// the earliest due time of a reviewed pair from the end of now's local day on, or that end itself
+// when new pairs are left for the next day. 0 when the category has no pair at all. Returns false
+// when the store could not be read.
+bool NextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *next);
 
 // Records one rating of phraseId at now, in one transaction: creates the tables the first time,
 // moves the pair's memory state on, writes REVIEW and appends to REVIEWLOG. Returns false, with

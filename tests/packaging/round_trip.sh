@@ -84,6 +84,7 @@ step "upgrade to $(basename "$next_msi")"
 msiexec /i "$(windows "$next_msi")" /qn
 exists "$program"
 exists "$shortcut"
+exists "$programs/Lingotrove.exe.mui"   # the choice of English carried over
 check products "$next"
 check has-category "$store" "$category"
 check run "$(windows "$program")"

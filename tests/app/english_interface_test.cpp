@@ -251,8 +251,9 @@ TEST_F(EnglishInterface, MenusHaveTheSameCommandsAtTheSamePlaces)
             EXPECT_FALSE(HasChinese(enTexts[i])) << enTexts[i];
             EXPECT_EQ(enTexts[i].empty(), zhTexts[i].empty()) << enItems[i];
             // A mnemonic wherever the Chinese item has one.
-            if (zhTexts[i].find(L'&') != std::wstring::npos)
+            if (zhTexts[i].find(L'&') != std::wstring::npos) {
                 EXPECT_NE(enTexts[i].find(L'&'), std::wstring::npos) << enTexts[i];
+            }
         }
         DestroyMenu(zhMenu);
         DestroyMenu(enMenu);

@@ -156,8 +156,9 @@ TEST_F(ExamplePluginTest, APluginsLibraryIsNotTakenFromTheCurrentFolderOrPath)
     path.resize(pathSize ? pathSize - 1 : 0);
     SetEnvironmentVariableW(L"PATH", (elsewhere.path + L";" + path).c_str());
     for (bool beside : {false, true}) {
-        if (beside)
+        if (beside) {
             ASSERT_TRUE(CopyBuilt(L"tests\\plugins\\plugin_helper.dll", L"plugin_helper.dll"));
+        }
         ProgramProcess process;
         ASSERT_TRUE(process.Start(program, elsewhere.path));
         EXPECT_EQ(FileExists(asked), beside) << "the library beside the program: " << beside;

@@ -58,8 +58,9 @@ TEST(ExamPageTemplate, IsAsciiWithCrLfAndOneMarkerAfterTheWordsLine)
     EXPECT_NE(page.find("var words=[\r\n~];\r\n"), std::string::npos);
     for (size_t i = 0; i < page.size(); i++) {
         ASSERT_LT(static_cast<unsigned char>(page[i]), 0x80u) << "at " << i;
-        if (page[i] == '\n')
+        if (page[i] == '\n') {
             ASSERT_EQ(page[i - 1], '\r') << "at " << i;
+        }
     }
     EXPECT_EQ(page.compare(0, 15, "<!DOCTYPE html>"), 0);
 }

@@ -435,7 +435,7 @@ TEST_F(QuizTest, ScrollingStopsAtTheEndsAndFollowsTheFocus)
     SendMessageW(dialog, WM_VSCROLL, SB_LINEUP, 0);
     SendMessageW(dialog, WM_VSCROLL, SB_PAGEUP, 0);
     EXPECT_EQ(ScrollPos(), 1) << "never above the top";
-    SendMessageW(dialog, WM_MOUSEWHEEL, MAKEWPARAM(0, -3 * WHEEL_DELTA), 0);
+    SendMessageW(dialog, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-3 * WHEEL_DELTA)), 0);
     EXPECT_EQ(ScrollPos(), 1 + state.rowPitch) << "one row per notification";
     EXPECT_EQ(Top(Control(0, QuizLabel)), firstTop - state.rowPitch);
     SendMessageW(dialog, WM_VSCROLL, SB_PAGEDOWN, 0);

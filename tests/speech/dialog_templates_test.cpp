@@ -65,8 +65,9 @@ void ExpectTemplate(int dialogId, SIZE client, DWORD style, DWORD absent, const 
         EXPECT_EQ(actual.left, expected.left);
         EXPECT_EQ(actual.top, expected.top);
         EXPECT_EQ(actual.right, expected.right);
-        if (shape.units.bottom != 0)
+        if (shape.units.bottom != 0) {
             EXPECT_EQ(actual.bottom, expected.bottom);
+        }
         child = GetWindow(child, GW_HWNDNEXT);
     }
     EXPECT_EQ(child, nullptr) << "no further controls";

@@ -16,7 +16,7 @@ struct Locked {
     ~Locked() { LeaveCriticalSection(&g_lock); }
 };
 
-class FakeVoice : public ISpVoice {
+class FakeVoice final : public ISpVoice {
 public:
     explicit FakeVoice(size_t index) : index_(index) {}
 

@@ -81,7 +81,8 @@ int Open(sqlite3_vfs *, sqlite3_filename name, sqlite3_file *file, int flags, in
     if (!g_systemMethods) {
         g_systemMethods = inner->pMethods;
         g_methods = sqlite3_io_methods{1, Close, Read, Write, Truncate, Sync, FileSize, Lock, Unlock,
-                                       CheckReservedLock, FileControl, SectorSize, DeviceCharacteristics};
+                                       CheckReservedLock, FileControl, SectorSize, DeviceCharacteristics,
+                                       nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
     }
     file->pMethods = &g_methods;
     return SQLITE_OK;
@@ -120,7 +121,7 @@ void InstallFaultVfs()
     g_vfs = sqlite3_vfs{2, static_cast<int>(sizeof(FaultFile)) + g_system->szOsFile, g_system->mxPathname,
                         nullptr, "fault", nullptr, Open, Delete, Access, FullPathname,
                         nullptr, nullptr, nullptr, nullptr, Randomness, SleepWaiting, CurrentTime, LastError,
-                        CurrentTimeInt64};
+                        CurrentTimeInt64, nullptr, nullptr, nullptr};
     sqlite3_vfs_register(&g_vfs, 1);
 }
 

@@ -272,9 +272,7 @@ TEST_F(PhraseFindTest, ARowAddedAboveTheSelectionLeavesTheSelectionWithItsPair)
     EXPECT_EQ(Selected(), (std::vector<int>{3, 4}));
     EXPECT_EQ(Focused(), 3);
 
-    // Deleting a row above moves them back up with their pairs.
-    LVITEMW none = {};
-    none.stateMask = LVIS_SELECTED;
+    // Deleting a row above moves them back up with their pairs; a selected row above it stays.
     SendMessageW(List(), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
     SendMessageW(List(), LVM_DELETEITEM, 1, 0);
     EXPECT_EQ(Text(2, 0), L"milk");

@@ -91,6 +91,14 @@ check run "$(windows "$program")"
 check has-category "$store" "$category"
 exists "$programs/Cache/en_hello.mp3"
 
+step "take the English interface away and add it again"
+msiexec /i "$(windows "$next_msi")" /qn REMOVE=English
+absent "$programs/Lingotrove.exe.mui"
+exists "$program"
+msiexec /i "$(windows "$next_msi")" /qn ADDLOCAL=English
+exists "$programs/Lingotrove.exe.mui"
+check products "$next"
+
 step "uninstall the upgrade"
 msiexec /x "$(windows "$next_msi")" /qn
 absent "$program"

@@ -34,4 +34,6 @@ bool NextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *next);
 // Records one rating of phraseId at now, in one transaction: creates the tables the first time,
 // moves the pair's memory state on, writes REVIEW and appends to REVIEWLOG. Returns false, with
 // the store as it was, when it could not be written.
+// Also false for a pair that is not in the store, for a rating other than kRatingAgain and
+// kRatingGood, and when the connection is already inside a transaction.
 bool RecordRating(sqlite3 *db, int phraseId, int rating, UnixTime now);

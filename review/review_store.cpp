@@ -1,0 +1,352 @@
+// The review's tables in the phrase store: choosing the day's pairs and recording each rating.
+// Statements are formatted as everywhere in the store (%d for ids, times as decimal text); the
+// REAL values a rating writes are bound, so that they are stored exactly as computed.
+#include "review/review_store.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "review/fsrs.h"
+#include "sqlite3.h"
+#include "store/statement.h"
+
+namespace {
+
+constexpr size_t kSqlUnits = 1024;
+
+// Deleting a pair (alone, with its category or with its language) takes its review state with
+// it: SQLite may give a deleted pair's id to the next new one, which must start out new.
+const wchar_t *const kCreateStatements[] = {
+    L"CREATE INDEX IF NOT EXISTS REVIEW_DUE ON REVIEW(DUE)",
+    L"CREATE INDEX IF NOT EXISTS REVIEWLOG_PHRASE ON REVIEWLOG(PHRASEID,TIME)",
+    L"CREATE INDEX IF NOT EXISTS REVIEWLOG_TIME ON REVIEWLOG(TIME)",
+    L"CREATE TRIGGER IF NOT EXISTS REVIEW_FORGET_DELETED_PAIR AFTER DELETE ON PHRASE BEGIN "
+    L"DELETE FROM REVIEW WHERE PHRASEID=OLD.ID; DELETE FROM REVIEWLOG WHERE PHRASEID=OLD.ID; END",
+};
+
+// Unix seconds as decimal text for a statement: %d takes 32 bits only.
+struct TimeText {
+    wchar_t text[24];
+
+    explicit TimeText(UnixTime time)
+    {
+        wchar_t digits[24];
+        int count = 0;
+        unsigned long long magnitude = time < 0 ? 0ULL - static_cast<unsigned long long>(time)
+                                                : static_cast<unsigned long long>(time);
+        do {
+            digits[count++] = static_cast<wchar_t>(L'0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude != 0);
+        int length = 0;
+        if (time < 0)
+            text[length++] = L'-';
+        while (count > 0)
+            text[length++] = digits[--count];
+        text[length] = 0;
+    }
+};
+
+// " AND P.CATEGORYID=n" for one category, nothing for every category.
+struct CategoryClause {
+    wchar_t text[48];
+
+    explicit CategoryClause(int categoryId)
+    {
+        text[0] = 0;
+        if (categoryId > 0)
+            FormatStatement(text, 48, L" AND P.CATEGORYID=%d", categoryId);
+    }
+};
+
+// How many of REVIEW and REVIEWLOG the store holds (0 to 2), or -1 when it cannot be read.
+int CountReviewTables(sqlite3 *db)
+{
+    wchar_t count[16];
+    if (!QueryFirstText(db, L"SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND "
+                            L"upper(name) IN ('REVIEW','REVIEWLOG')",
+                        count, 16))
+        return -1;
+    return count[0] - L'0';
+}
+
+bool TableExists(sqlite3 *db, const wchar_t *name, bool *exists)
+{
+    wchar_t sql[kSqlUnits], found[16];
+    if (!FormatStatement(sql, kSqlUnits, L"SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND "
+                                         L"upper(name)='%s'", name) ||
+        !QueryFirstText(db, sql, found, 16))
+        return false;
+    *exists = found[0] != L'0';
+    return true;
+}
+
+// Appends the pairs a query gives (ID, SOURCE, TARGET, TLANGUAGEID).
+bool ReadPairs(sqlite3 *db, const wchar_t *sql, std::vector<ReviewPair> *pairs)
+{
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        return false;
+    int step;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+        pairs->push_back({sqlite3_column_int(statement, 0), ColumnText(statement, 1),
+                          ColumnText(statement, 2), sqlite3_column_int(statement, 3)});
+    }
+    sqlite3_finalize(statement);
+    return step == SQLITE_DONE;
+}
+
+// Column 0 of a query's only row as a 64-bit number; found is false when it is NULL or no row
+// came back.
+bool QueryNumber(sqlite3 *db, const wchar_t *sql, long long *number, bool *found)
+{
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        return false;
+    int step = sqlite3_step(statement);
+    *found = step == SQLITE_ROW && sqlite3_column_type(statement, 0) != SQLITE_NULL;
+    if (*found)
+        *number = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    return step == SQLITE_ROW || step == SQLITE_DONE;
+}
+
+// Pairs of the category first reviewed in now's local day, each counted once.
+bool CountFirstReviewedToday(sqlite3 *db, const CategoryClause &category, UnixTime now, int *count)
+{
+    TimeText start(LocalDayStart(now)), end(LocalDayEnd(now));
+    wchar_t sql[kSqlUnits];
+    if (!FormatStatement(sql, kSqlUnits,
+                         L"SELECT COUNT(DISTINCT L.PHRASEID) FROM REVIEWLOG L JOIN PHRASE P ON P.ID=L.PHRASEID "
+                         L"WHERE L.TIME>=%s AND L.TIME<%s%s AND NOT EXISTS "
+                         L"(SELECT 1 FROM REVIEWLOG E WHERE E.PHRASEID=L.PHRASEID AND E.TIME<%s)",
+                         start.text, end.text, category.text, start.text))
+        return false;
+    long long number = 0;
+    bool found = false;
+    if (!QueryNumber(db, sql, &number, &found))
+        return false;
+    *count = found ? static_cast<int>(number) : 0;
+    return true;
+}
+
+// The WHERE of a query over PHRASE P that keeps the pairs never reviewed.
+const wchar_t *NewPairCondition(bool reviewTables)
+{
+    return reviewTables ? L"NOT EXISTS (SELECT 1 FROM REVIEW R WHERE R.PHRASEID=P.ID)" : L"1";
+}
+
+bool ChoosePairs(sqlite3 *db, int categoryId, UnixTime now, std::vector<ReviewPair> *pairs)
+{
+    int tables = CountReviewTables(db);
+    if (tables < 0)
+        return false;
+    bool reviewTables = tables == 2;
+    CategoryClause category(categoryId);
+    wchar_t sql[kSqlUnits];
+    int newPairs = kNewPairsPerDay;
+    if (reviewTables) {
+        TimeText end(LocalDayEnd(now));
+        if (!FormatStatement(sql, kSqlUnits,
+                             L"SELECT P.ID,P.SOURCE,P.TARGET,P.TLANGUAGEID FROM REVIEW R "
+                             L"JOIN PHRASE P ON P.ID=R.PHRASEID WHERE R.DUE<%s%s ORDER BY R.DUE,R.PHRASEID",
+                             end.text, category.text) ||
+            !ReadPairs(db, sql, pairs))
+            return false;
+        int reviewedToday = 0;
+        if (!CountFirstReviewedToday(db, category, now, &reviewedToday))
+            return false;
+        newPairs = std::max(0, kNewPairsPerDay - reviewedToday);
+    }
+    if (newPairs == 0)
+        return true;
+    return FormatStatement(sql, kSqlUnits,
+                           L"SELECT P.ID,P.SOURCE,P.TARGET,P.TLANGUAGEID FROM PHRASE P WHERE %s%s "
+                           L"ORDER BY P.ID LIMIT %d",
+                           NewPairCondition(reviewTables), category.text, newPairs) &&
+           ReadPairs(db, sql, pairs);
+}
+
+bool FindNextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *next)
+{
+    int tables = CountReviewTables(db);
+    if (tables < 0)
+        return false;
+    bool reviewTables = tables == 2;
+    CategoryClause category(categoryId);
+    TimeText end(LocalDayEnd(now));
+    wchar_t sql[kSqlUnits];
+    long long number = 0;
+    bool found = false;
+    if (!FormatStatement(sql, kSqlUnits, L"SELECT 1 FROM PHRASE P WHERE %s%s LIMIT 1",
+                         NewPairCondition(reviewTables), category.text) ||
+        !QueryNumber(db, sql, &number, &found))
+        return false;
+    if (found) {
+        *next = LocalDayEnd(now);
+        return true;
+    }
+    if (!reviewTables)
+        return true;
+    // From the end of today on; a pair still due today only when the caller asks too early.
+    wchar_t fromTomorrow[48];
+    if (!FormatStatement(fromTomorrow, 48, L"R.DUE>=%s", end.text))
+        return false;
+    for (const wchar_t *condition : {static_cast<const wchar_t *>(fromTomorrow), L"1"}) {
+        if (!FormatStatement(sql, kSqlUnits,
+                             L"SELECT MIN(R.DUE) FROM REVIEW R JOIN PHRASE P ON P.ID=R.PHRASEID WHERE %s%s",
+                             condition, category.text) ||
+            !QueryNumber(db, sql, &number, &found))
+            return false;
+        if (found) {
+            *next = number;
+            return true;
+        }
+    }
+    return true;
+}
+
+bool CreateReviewTables(sqlite3 *db)
+{
+    bool review = false, log = false;
+    if (!TableExists(db, L"REVIEW", &review) || !TableExists(db, L"REVIEWLOG", &log))
+        return false;
+    if (!review && RunStatement(db, L"CREATE TABLE REVIEW(PHRASEID INTEGER PRIMARY KEY, STABILITY REAL, "
+                                    L"DIFFICULTY REAL, DUE INTEGER, LAST INTEGER, REPS INTEGER, "
+                                    L"LAPSES INTEGER)") != SQLITE_DONE)
+        return false;
+    if (!log && RunStatement(db, L"CREATE TABLE REVIEWLOG(ID INTEGER PRIMARY KEY, PHRASEID INTEGER, "
+                                 L"TIME INTEGER, RATING INTEGER, ELAPSED REAL, STABILITY REAL, "
+                                 L"DIFFICULTY REAL)") != SQLITE_DONE)
+        return false;
+    for (const wchar_t *sql : kCreateStatements)
+        if (RunStatement(db, sql) != SQLITE_DONE)
+            return false;
+    return true;
+}
+
+struct StoredReview {
+    MemoryState state;
+    UnixTime last;
+    int reps, lapses;
+};
+
+// Reads the pair's REVIEW row; reviewed is false when it has none yet.
+bool ReadStoredReview(sqlite3 *db, int phraseId, StoredReview *stored, bool *reviewed)
+{
+    wchar_t sql[kSqlUnits];
+    sqlite3_stmt *statement = nullptr;
+    if (!FormatStatement(sql, kSqlUnits,
+                         L"SELECT STABILITY,DIFFICULTY,LAST,REPS,LAPSES FROM REVIEW WHERE PHRASEID=%d", phraseId) ||
+        sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        return false;
+    int step = sqlite3_step(statement);
+    *reviewed = step == SQLITE_ROW;
+    if (*reviewed) {
+        stored->state = {sqlite3_column_double(statement, 0), sqlite3_column_double(statement, 1)};
+        stored->last = sqlite3_column_int64(statement, 2);
+        stored->reps = sqlite3_column_int(statement, 3);
+        stored->lapses = sqlite3_column_int(statement, 4);
+    }
+    sqlite3_finalize(statement);
+    return step == SQLITE_ROW || step == SQLITE_DONE;
+}
+
+// Runs a statement whose ? parameters take values in order (no value: NULL).
+bool RunWithValues(sqlite3 *db, const wchar_t *sql, std::initializer_list<std::optional<double>> values)
+{
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        return false;
+    int index = 1;
+    bool bound = true;
+    for (const std::optional<double> &value : values) {
+        int result = value ? sqlite3_bind_double(statement, index, *value) : sqlite3_bind_null(statement, index);
+        bound = bound && result == SQLITE_OK;
+        index++;
+    }
+    bool done = bound && sqlite3_step(statement) == SQLITE_DONE;
+    sqlite3_finalize(statement);
+    return done;
+}
+
+bool PairExists(sqlite3 *db, int phraseId)
+{
+    wchar_t sql[kSqlUnits], found[16];
+    return FormatStatement(sql, kSqlUnits, L"SELECT 1 FROM PHRASE WHERE ID=%d", phraseId) &&
+           QueryFirstText(db, sql, found, 16);
+}
+
+// Everything RecordRating writes, inside its transaction.
+bool WriteRating(sqlite3 *db, int phraseId, int rating, UnixTime now)
+{
+    // A pair deleted meanwhile by another connection must not leave state for a reused id.
+    if (!CreateReviewTables(db) || !PairExists(db, phraseId))
+        return false;
+    StoredReview stored = {};
+    bool reviewed = false;
+    if (!ReadStoredReview(db, phraseId, &stored, &reviewed))
+        return false;
+    std::optional<double> elapsedDays;
+    MemoryState state;
+    if (reviewed) {
+        // A clock set back gives no negative time since the last rating.
+        elapsedDays = std::max(0.0, static_cast<double>(now - stored.last) / kSecondsPerDay);
+        state = NextMemoryState(stored.state, *elapsedDays, rating);
+    } else {
+        state = FirstMemoryState(rating);
+    }
+    UnixTime due = rating == kRatingAgain
+                       ? now
+                       : now + static_cast<UnixTime>(NextIntervalDays(state.stability)) * 86400;
+    int lapses = stored.lapses + (reviewed && rating == kRatingAgain ? 1 : 0);
+
+    TimeText dueText(due), nowText(now);
+    wchar_t sql[kSqlUnits];
+    if (!FormatStatement(sql, kSqlUnits,
+                         L"INSERT OR REPLACE INTO REVIEW(PHRASEID,STABILITY,DIFFICULTY,DUE,LAST,REPS,LAPSES) "
+                         L"VALUES (%d,?,?,%s,%s,%d,%d)",
+                         phraseId, dueText.text, nowText.text, stored.reps + 1, lapses) ||
+        !RunWithValues(db, sql, {state.stability, state.difficulty}))
+        return false;
+    return FormatStatement(sql, kSqlUnits,
+                           L"INSERT INTO REVIEWLOG(PHRASEID,TIME,RATING,ELAPSED,STABILITY,DIFFICULTY) "
+                           L"VALUES (%d,%s,%d,?,?,?)",
+                           phraseId, nowText.text, rating) &&
+           RunWithValues(db, sql, {elapsedDays, state.stability, state.difficulty});
+}
+
+}  // namespace
+
+bool ChooseReviewPairs(sqlite3 *db, int categoryId, UnixTime now, std::vector<ReviewPair> *pairs)
+{
+    pairs->clear();
+    ReadTransaction read(db);
+    if (ChoosePairs(db, categoryId, now, pairs))
+        return true;
+    pairs->clear();
+    return false;
+}
+
+bool NextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *next)
+{
+    *next = 0;
+    ReadTransaction read(db);
+    return FindNextReviewTime(db, categoryId, now, next);
+}
+
+bool RecordRating(sqlite3 *db, int phraseId, int rating, UnixTime now)
+{
+    if (rating != kRatingAgain && rating != kRatingGood)
+        return false;
+    // Immediate: the write lock is taken before anything is read, so no other writer can slip
+    // in between reading the pair's state and writing the next one.
+    if (RunStatement(db, L"BEGIN IMMEDIATE") != SQLITE_DONE)
+        return false;
+    bool written = WriteRating(db, phraseId, rating, now) && RunStatement(db, L"COMMIT") == SQLITE_DONE;
+    // A failed commit may have ended the transaction itself (a full disk); otherwise it is
+    // still open and undone here, tables created by this rating included.
+    if (!written && sqlite3_get_autocommit(db) == 0)
+        RunStatement(db, L"ROLLBACK");
+    return written;
+}

@@ -13,6 +13,7 @@
 #include "app/phrase_rows.h"
 #include "app/plugin_api.h"
 #include "app/plugins.h"
+#include "app/review_command.h"
 #include "app/shell.h"
 #include "common/list_rows.h"
 #include "common/settings.h"
@@ -183,6 +184,9 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
     case IDM_QUIZ:
     case IDM_QUIZ_REVERSE:
         RunQuiz(window, db, command == IDM_QUIZ_REVERSE);
+        break;
+    case IDM_REVIEW:
+        RunReview(window, db, static_cast<int>(GetComboSelectionData(window, IDC_CATEGORY)));
         break;
     case IDM_DOWNLOAD_VOICES:
         DownloadAllPronunciations(window, db);

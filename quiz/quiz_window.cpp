@@ -4,8 +4,10 @@
 #include <stdio.h>
 
 #include <algorithm>
+#include <random>
 
 #include "common/dialogs.h"
+#include "review/fsrs.h"
 #include "resources/resource_ids.h"
 #include "speech/pronunciation.h"
 #include "sqlite3.h"
@@ -186,26 +188,51 @@ std::wstring CategoryDescription(sqlite3 *db, int categoryId)
     return description;
 }
 
+QuizRow MakeQuizRow(const QuizState *state, int phraseId, const std::wstring &source, const std::wstring &target,
+                   int targetLanguage)
+{
+    QuizRow row = {};
+    row.phraseId = phraseId;
+    row.target = target;
+    row.asked = QuizLineText(state->reverse ? target : source);
+    row.expected = QuizLineText(state->reverse ? source : target);
+    row.targetLanguage = targetLanguage;
+    return row;
+}
+
+// The review's pairs come chosen and ordered by what is due; the window asks them in random order
+// all the same, as the quiz does.
+void LoadReviewRows(QuizState *state)
+{
+    std::vector<QuizRow> &rows = state->table->rows;
+    for (const ReviewPair &pair : *state->review)
+        rows.push_back(MakeQuizRow(state, pair.phraseId, pair.source, pair.target, pair.targetLanguage));
+    LARGE_INTEGER counter = {};
+    QueryPerformanceCounter(&counter);
+    std::mt19937 random(static_cast<unsigned>(counter.QuadPart ^ GetTickCount()));
+    std::shuffle(rows.begin(), rows.end(), random);
+}
+
 void LoadRows(QuizState *state)
 {
-    wchar_t sql[128];
-    sqlite3_stmt *statement = nullptr;
-    if (!FormatStatement(sql, 128,
-                         L"SELECT SOURCE,TARGET,TLANGUAGEID FROM PHRASE WHERE CATEGORYID=%d ORDER BY RANDOM()",
-                         state->categoryId) ||
-        sqlite3_prepare16_v2(state->db, sql, -1, &statement, nullptr) != SQLITE_OK)
-        return;
     const ControlTemplate &label = state->table->templates[QuizLabel];
     // A resource module without the label template would give no pitch at all.
     state->rowPitch = std::max(1, label.y + label.height);
+    if (state->review) {
+        LoadReviewRows(state);
+        return;
+    }
+    wchar_t sql[128];
+    sqlite3_stmt *statement = nullptr;
+    if (!FormatStatement(sql, 128,
+                         L"SELECT ID,SOURCE,TARGET,TLANGUAGEID FROM PHRASE WHERE CATEGORYID=%d ORDER BY RANDOM()",
+                         state->categoryId) ||
+        sqlite3_prepare16_v2(state->db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        return;
     while (sqlite3_step(statement) == SQLITE_ROW) {
-        QuizRow row = {};
-        std::wstring source = ColumnText(statement, 0);
-        row.target = ColumnText(statement, 1);
-        row.asked = QuizLineText(state->reverse ? row.target : source);
-        row.expected = QuizLineText(state->reverse ? source : row.target);
-        row.targetLanguage = sqlite3_column_int(statement, 2);
-        state->table->rows.push_back(row);
+        std::wstring source = ColumnText(statement, 1);
+        state->table->rows.push_back(MakeQuizRow(state, sqlite3_column_int(statement, 0), source,
+                                                 ColumnText(statement, 2), sqlite3_column_int(statement, 3)));
     }
     sqlite3_finalize(statement);
 }
@@ -270,6 +297,18 @@ bool FocusOpenRow(HWND dialog, QuizState *state, int r, int step)
     return false;
 }
 
+// A review stores each row's first rating at once; a quiz stores nothing. A rating that cannot be
+// stored is said, and not tried again: the row's next event would rate it differently.
+void RateRow(HWND dialog, QuizState *state, int r, int rating)
+{
+    QuizRow &row = state->table->rows[r];
+    if (!state->review || row.rated)
+        return;
+    row.rated = true;
+    if (!RecordRating(state->db, row.phraseId, rating, UnixNow()))
+        ShowErrorMessage(dialog, IDS_NOT_RATED);
+}
+
 void CheckAnswer(HWND dialog, QuizState *state, int r)
 {
     QuizRow &row = state->table->rows[r];
@@ -290,6 +329,7 @@ void CheckAnswer(HWND dialog, QuizState *state, int r)
     ShowWindow(row.controls[QuizShow], SW_HIDE);
     state->correct++;
     UpdateQuizTitle(dialog, state);
+    RateRow(dialog, state, r, kRatingGood);
     SpeakRowAnswer(state->db, dialog, r);
 }
 
@@ -337,8 +377,11 @@ void OnCommand(HWND dialog, QuizState *state, WPARAM wParam, LPARAM lParam)
         CheckAnswer(dialog, state, row);
     else if (kind == QuizAnswerBox && code == EN_SETFOCUS)
         OnAnswerBoxFocus(dialog, state, row);
-    else if (kind == QuizShow)
+    else if (kind == QuizShow) {
+        if (!state->table->rows[row].done)
+            RateRow(dialog, state, row, kRatingAgain);
         ToggleAnswer(dialog, row);
+    }
     else if (kind == QuizSpeak)
         SpeakRowAnswer(state->db, dialog, row);
 }
@@ -451,7 +494,7 @@ void BuildQuizRows(HWND dialog, QuizState *state)
     SetUpScrollBar(dialog, state);
 
     wchar_t format[64] = {};
-    LoadStringW(GetResourceModule(), IDS_QUIZ_TITLE, format, 64);
+    LoadStringW(GetResourceModule(), state->review ? IDS_REVIEW_TITLE : IDS_QUIZ_TITLE, format, 64);
     // The whole description, however long.
     std::vector<wchar_t> title(wcslen(format) + description.size() + 1);
     FormatWithText(title.data(), title.size(), format, description.c_str());

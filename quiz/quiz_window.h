@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "review/review_store.h"
+
 struct sqlite3;
 
 // What is kept of one template control of the dialog resource.
@@ -28,6 +30,7 @@ struct ControlTemplate {
 enum QuizControl { QuizLabel, QuizAnswerBox, QuizShow, QuizSpeak, QuizAnswer, QuizControlCount };
 
 struct QuizRow {
+    int phraseId;                   // the pair asked, for the review's ratings
     std::wstring asked, expected;   // as shown: line breaks made spaces (QuizLineText)
     std::wstring target;            // the TARGET text as stored, which is what is spoken
     int targetLanguage;             // TLANGUAGEID of the phrase
@@ -36,6 +39,7 @@ struct QuizRow {
     bool done;                      // answered correctly
     bool peeked;                    // the answer was shown with Show (kept while the row is away)
     std::wstring typed;             // the answer box's text (kept while the row is away)
+    bool rated;                     // the review has stored its rating
 };
 
 // The rows of an open quiz window and what they are made from. Owned by the window.
@@ -59,6 +63,9 @@ struct QuizState {
     int correct;
     int elapsed;                    // seconds counted by the clock
     int reverse;                    // 0: the source is asked; 1: the target is asked
+    // The daily review's pairs, or null for a quiz on the whole category. A review stores a rating
+    // the moment a row earns it: Good when typed right without Show, Again when shown first.
+    const std::vector<ReviewPair> *review;
     QuizRows *table;                // set by the window for its life
 };
 

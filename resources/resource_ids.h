@@ -27,7 +27,12 @@
 #define IDS_NOT_A_STORE     9
 #define IDS_NOT_EXPORTED    10
 #define IDS_NOT_IMPORTED    11
+#define IDS_REVIEW_TITLE    12
+#define IDS_NOTHING_DUE     13
 #define IDS_NOT_FOUND       16
+#define IDS_NO_REVIEW_PAIRS 30
+#define IDS_NOT_RATED       31
+#define IDS_REVIEW_UNREAD   32
 
 // Main window controls
 #define IDC_CATEGORY        10
@@ -56,6 +61,7 @@
 #define IDM_EXAM_ALL            117
 #define IDM_SWAP_CATEGORY       118
 #define IDM_SWAP_ALL            119
+#define IDM_REVIEW              120
 #define IDM_FIND                122
 #define IDM_FIND_NEXT           123
 #define IDM_DATABASE_FIRST      200

@@ -255,6 +255,13 @@ TEST_F(EnglishInterface, MenusHaveTheSameCommandsAtTheSamePlaces)
                 EXPECT_NE(enTexts[i].find(L'&'), std::wstring::npos) << enTexts[i];
             }
         }
+        if (id == 1) {
+            wchar_t zhText[64] = {}, enText[64] = {};
+            GetMenuStringW(zhMenu, 120, zhText, 64, MF_BYCOMMAND);
+            GetMenuStringW(enMenu, 120, enText, 64, MF_BYCOMMAND);
+            EXPECT_STREQ(zhText, L"\u8907\u7FD2");
+            EXPECT_STREQ(enText, L"Re&view");
+        }
         DestroyMenu(zhMenu);
         DestroyMenu(enMenu);
     }
@@ -276,10 +283,14 @@ TEST_F(EnglishInterface, StringsHaveTheSameIdsAndFormatCodes)
         // The program reads its messages into buffers of 120 units.
         EXPECT_LE(enLength, 120) << "string " << id;
     }
-    EXPECT_EQ(compared, 12);
+    EXPECT_EQ(compared, 17);
     wchar_t text[64] = {};
     LoadStringW(english, 5, text, 64);
     EXPECT_STREQ(text, L"Exam - %s");
+    LoadStringW(english, 12, text, 64);
+    EXPECT_STREQ(text, L"Review - %s");
+    LoadStringW(chinese, 12, text, 64);
+    EXPECT_STREQ(text, L"\u8907\u7FD2 - %s");
     LoadStringW(english, 1, text, 64);
     EXPECT_STREQ(text, L"%s - Lingotrove");
 }

@@ -31,45 +31,6 @@ BOOL CALLBACK CollectText(HWND child, LPARAM texts)
     return TRUE;
 }
 
-struct Found {
-    DWORD process;
-    bool (*wanted)(HWND);
-    HWND window;
-};
-
-BOOL CALLBACK FindWanted(HWND window, LPARAM parameter)
-{
-    Found *found = reinterpret_cast<Found *>(parameter);
-    DWORD owner = 0;
-    wchar_t className[32] = {};
-    GetWindowThreadProcessId(window, &owner);
-    GetClassNameW(window, className, 32);
-    if (owner == found->process && IsWindowVisible(window) && wcscmp(className, L"#32770") == 0 &&
-        GetWindow(window, GW_OWNER) && found->wanted(window)) {
-        found->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindDialog(const ProgramProcess &process, bool (*wanted)(HWND))
-{
-    Found found = {process.info.dwProcessId, wanted, nullptr};
-    EnumWindows(FindWanted, reinterpret_cast<LPARAM>(&found));
-    return found.window;
-}
-
-// Waits up to 30 s for a visible dialog window of the program, owned by another one (so not the
-// main window), that wanted accepts. Wine tells no other process when a window is shown (an
-// out-of-context EVENT_OBJECT_SHOW hook never fires), so the windows are looked at every 50 ms.
-HWND WaitForDialog(const ProgramProcess &process, bool (*wanted)(HWND))
-{
-    HWND found = FindDialog(process, wanted);
-    for (DWORD start = GetTickCount(); !found && GetTickCount() - start < 30000; found = FindDialog(process, wanted))
-        Sleep(50);
-    return found;
-}
-
 // Waits up to 30 s for a file to appear in its folder.
 bool WaitForFile(const std::wstring &folder, const std::wstring &file)
 {
@@ -132,7 +93,7 @@ TEST_F(EnglishProgramTest, ShowsEnglishAndWorks)
 
     // The export's file dialog offers the English filter; the workbook is written.
     PostMessageW(window, WM_COMMAND, IDM_EXPORT_WORKBOOK, 0);
-    HWND save = WaitForDialog(process, IsFileDialog);
+    HWND save = process.WaitForDialog(IsFileDialog);
     ASSERT_NE(save, nullptr);
     EXPECT_EQ(TextOf(GetDlgItem(save, 0x470)), L"XML Files");
     std::wstring book = folder.File(L"animals.xml");
@@ -146,12 +107,12 @@ TEST_F(EnglishProgramTest, ShowsEnglishAndWorks)
 
     // A new database under a name that is taken: refused in English, under the dialog's caption.
     PostMessageW(window, WM_COMMAND, IDM_NEW_DATABASE, 0);
-    HWND create = WaitForDialog(process, IsNewDatabaseDialog);
+    HWND create = process.WaitForDialog(IsNewDatabaseDialog);
     ASSERT_NE(create, nullptr);
     EXPECT_EQ(TextOf(create), L"New Database");
     SetDlgItemTextW(create, IDC_NEW_DB_NAME, L"Words");
     PostMessageW(create, WM_COMMAND, MAKEWPARAM(IDC_NEW_DB_OK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(create, IDC_NEW_DB_OK)));
-    HWND box = WaitForDialog(process, IsMessageBox);
+    HWND box = process.WaitForDialog(IsMessageBox);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(TextOf(box), L"New Database");
     EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), L"The database already exists, or its name is not valid.");

@@ -24,6 +24,34 @@ BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM lParam)
     return TRUE;
 }
 
+struct Found {
+    DWORD process;
+    bool (*wanted)(HWND);
+    HWND window;
+};
+
+BOOL CALLBACK FindWanted(HWND window, LPARAM parameter)
+{
+    Found *found = reinterpret_cast<Found *>(parameter);
+    DWORD owner = 0;
+    wchar_t className[32] = {};
+    GetWindowThreadProcessId(window, &owner);
+    GetClassNameW(window, className, 32);
+    if (owner == found->process && IsWindowVisible(window) && wcscmp(className, L"#32770") == 0 &&
+        GetWindow(window, GW_OWNER) && found->wanted(window)) {
+        found->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindDialog(DWORD processId, bool (*wanted)(HWND))
+{
+    Found found = {processId, wanted, nullptr};
+    EnumWindows(FindWanted, reinterpret_cast<LPARAM>(&found));
+    return found.window;
+}
+
 }  // namespace
 
 std::wstring BuiltFile(const std::wstring &fromBuild)
@@ -102,4 +130,12 @@ void ProgramTest::TearDown()
 bool ProgramTest::CopyBuilt(const std::wstring &fromBuild, const std::wstring &name)
 {
     return CopyFromBuild(fromBuild, folder.File(name));
+}
+
+HWND ProgramProcess::WaitForDialog(bool (*wanted)(HWND)) const
+{
+    HWND found = FindDialog(info.dwProcessId, wanted);
+    for (DWORD start = GetTickCount(); !found && GetTickCount() - start < 30000; found = FindDialog(info.dwProcessId, wanted))
+        Sleep(50);
+    return found;
 }

@@ -35,6 +35,12 @@ struct ProgramProcess {
     // its window. False when any of that fails.
     bool Start(const std::wstring &program, const std::wstring &folder);
 
+    // Waits up to 30 s for a visible dialog window of the program, owned by another one (so not
+    // the main window), that wanted accepts. Wine tells no other process when a window is shown
+    // (an out-of-context EVENT_OBJECT_SHOW hook never fires), so the windows are looked at every
+    // 50 ms. Null when none came.
+    HWND WaitForDialog(bool (*wanted)(HWND)) const;
+
     // Waits for the process to end; its exit code, or STILL_ACTIVE when it did not end in time.
     DWORD WaitForExit(DWORD milliseconds);
 };

@@ -71,8 +71,8 @@ void FillPhraseList(HWND window, sqlite3 *db)
     // category existed, or left by another program. Here they can be seen, moved and copied.
     if (SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETCURSEL, 0, 0) == CB_ERR)
         wcscpy(sql, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID IS NULL OR "
-                    L"CATEGORYID NOT IN (SELECT ID FROM CATEGORY) ORDER BY SOURCE");
-    else if (!FormatStatement(sql, 128, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID=%d ORDER BY SOURCE",
+                    L"CATEGORYID NOT IN (SELECT ID FROM CATEGORY)");
+    else if (!FormatStatement(sql, 128, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID=%d",
                               category))
         return;
     sqlite3_stmt *statement = nullptr;

@@ -311,6 +311,66 @@ void AttachPhraseRows(HWND list)
     SetWindowSubclass(list, PhraseListProc, kSubclassId, reinterpret_cast<DWORD_PTR>(rows));
 }
 
+namespace {
+
+// The byte order of a store's texts, which its BINARY collation compares.
+enum StoredEncoding { kStoredUtf8, kStoredUtf16le, kStoredUtf16be };
+
+StoredEncoding EncodingOf(sqlite3 *db)
+{
+    wchar_t name[16] = {};
+    QueryFirstText(db, L"PRAGMA encoding", name, 16);
+    if (lstrcmpiW(name, L"UTF-16le") == 0)
+        return kStoredUtf16le;
+    return lstrcmpiW(name, L"UTF-16be") == 0 ? kStoredUtf16be : kStoredUtf8;
+}
+
+// A UTF-16 unit's weight when texts are compared as their stored bytes: UTF-16LE bytes put the low
+// byte first, and UTF-8 puts characters beyond the first 65,536 (surrogates here) last.
+unsigned StoredWeight(wchar_t unit, StoredEncoding encoding)
+{
+    if (encoding == kStoredUtf16le)
+        return ((unit & 0xFFu) << 8) | (unit >> 8);
+    if (encoding == kStoredUtf8 && unit >= 0xD800)
+        return unit >= 0xE000 ? unit - 0x800u : unit + 0x2000u;
+    return unit;
+}
+
+// How ORDER BY SOURCE orders two texts: by their stored bytes, a text before its longer ones.
+int CompareStored(const wchar_t *a, const wchar_t *b, StoredEncoding encoding)
+{
+    for (;; a++, b++) {
+        if (*a == 0 || *b == 0)
+            return (*a != 0) - (*b != 0);
+        unsigned wa = StoredWeight(*a, encoding), wb = StoredWeight(*b, encoding);
+        if (wa != wb)
+            return wa < wb ? -1 : 1;
+    }
+}
+
+struct LoadedRows {
+    const PhraseRows *rows;
+    const std::vector<PhraseRow> *loaded;
+    const std::vector<bool> *nullSource;
+    StoredEncoding encoding;
+};
+
+// Sources that sort alike come in the reverse of ORDER BY SOURCE (NULL first, then by stored
+// bytes, equal ones by ID, as SQLite's sort keeps the table's order): where filling a sorted list
+// in that order puts them, each row going before those alike.
+bool LoadedTieBefore(const void *context, UINT a, UINT b)
+{
+    const LoadedRows &loaded = *static_cast<const LoadedRows *>(context);
+    bool nullA = (*loaded.nullSource)[a], nullB = (*loaded.nullSource)[b];
+    if (nullA != nullB)
+        return nullB;
+    const PhraseRow &rowA = (*loaded.loaded)[a], &rowB = (*loaded.loaded)[b];
+    int order = CompareStored(TextAt(*loaded.rows, rowA.source), TextAt(*loaded.rows, rowB.source), loaded.encoding);
+    return order != 0 ? order > 0 : rowA.id > rowB.id;
+}
+
+}  // namespace
+
 void LoadPhraseRows(HWND list, sqlite3_stmt *statement)
 {
     PhraseRows *rows = RowsOf(list);
@@ -319,8 +379,10 @@ void LoadPhraseRows(HWND list, sqlite3_stmt *statement)
     // Emptied through the list first, so that its selection and focus go with the old rows.
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
     std::vector<PhraseRow> loaded;
+    std::vector<bool> nullSource;
     RowOrder *sorting = StartRowOrder();
     while (sqlite3_step(statement) == SQLITE_ROW) {
+        nullSource.push_back(sqlite3_column_type(statement, 1) == SQLITE_NULL);
         const wchar_t *source = ColumnText(statement, 1);
         size_t sourceLength = wcslen(source);
         AddRowText(sorting, source, sourceLength);
@@ -329,7 +391,8 @@ void LoadPhraseRows(HWND list, sqlite3_stmt *statement)
         loaded.push_back({sqlite3_column_int(statement, 0), sourceOffset, StoreText(rows, target, wcslen(target))});
     }
 
-    std::vector<UINT> order = FinishRowOrder(sorting);
+    LoadedRows tie = {rows, &loaded, &nullSource, EncodingOf(sqlite3_db_handle(statement))};
+    std::vector<UINT> order = FinishRowOrder(sorting, LoadedTieBefore, &tie);
     rows->rows.reserve(loaded.size());
     for (UINT index : order)
         rows->rows.push_back(loaded[index]);

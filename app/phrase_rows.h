@@ -13,9 +13,10 @@ struct sqlite3_stmt;
 // Takes over the rows of list, an owner-data report list view without rows. They go with it.
 void AttachPhraseRows(HWND list);
 
-// Replaces the rows with those of a prepared statement giving ID, SOURCE and TARGET, placed in the
-// order a sorted list view gives them: by lstrcmpW on the source, equal sources in reverse order
-// of the statement. The selection is cleared.
+// Replaces the rows with those of a prepared statement giving ID, SOURCE and TARGET of PHRASE,
+// placed as a sorted list view given them in the order of ORDER BY SOURCE places them: by lstrcmpW
+// on the source, sources that compare equal so in the reverse of that order. The statement needs
+// no ORDER BY: sorting here is cheaper. The selection is cleared.
 void LoadPhraseRows(HWND list, sqlite3_stmt *statement);
 
 // Answers the notifications an owner-data list sends its parent for rows (LVN_GETDISPINFOW,

@@ -1,26 +1,16 @@
-// Sort keys made on a worker while rows are read, and the rows sorted by them.
+// Sort keys made on a worker while rows are read, each batch of rows sorted there as its keys are
+// done, and the sorted batches merged once the last row has come.
 #include "app/row_order.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 
-#include "common/list_rows.h"
-
 namespace {
 
 constexpr size_t kBatchUnits = 32768;
 // Below this many rows a second thread costs more than it saves.
 constexpr UINT kRowsWorthAThread = 2048;
-
-bool KeyBefore(const std::vector<const char *> &key, const std::vector<UINT> &length, UINT a, UINT b)
-{
-    int order = memcmp(key[a], key[b], std::min(length[a], length[b]));
-    if (order == 0 && length[a] != length[b])
-        order = length[a] < length[b] ? -1 : 1;
-    // Equal texts: the later row first, as the list's own insertion puts it.
-    return order != 0 ? order < 0 : a > b;
-}
 
 }  // namespace
 
@@ -32,19 +22,44 @@ struct RowOrder {
     bool finished;                      // no more rows come
     HANDLE worker;
     LCID locale;                        // the reader's thread locale, which the keys follow
+    // Written by whichever thread makes the keys, read once it is done.
     std::vector<char> keys;             // the keys one after another, in row order
     std::vector<size_t> starts;         // where each row's key starts
+    std::vector<UINT> lengths;          // each row's key bytes
+    std::vector<UINT> rows;             // row numbers, each batch's sorted by key
+    std::vector<UINT> runEnds;          // where each batch's rows end in rows
 };
 
 namespace {
 
+// The order of two rows' keys as bytes, a key before its longer ones; rows alike compare equal.
+struct KeyOrder {
+    const char *keys;
+    const size_t *starts;
+    const UINT *lengths;
+
+    bool operator()(UINT a, UINT b) const
+    {
+        int order = memcmp(keys + starts[a], keys + starts[b], std::min(lengths[a], lengths[b]));
+        return order != 0 ? order < 0 : lengths[a] < lengths[b];
+    }
+};
+
+KeyOrder KeyOrderOf(const RowOrder *order)
+{
+    return {order->keys.data(), order->starts.data(), order->lengths.data()};
+}
+
+// Makes the keys of a batch of texts and sorts its rows by them, as one more run.
 void KeyBatch(RowOrder *order, const std::wstring &batch)
 {
+    UINT first = static_cast<UINT>(order->starts.size());
     for (size_t at = 0; at < batch.size();) {
         const wchar_t *text = batch.c_str() + at;
         int length = static_cast<int>(wcslen(text));
         int size = LCMapStringW(order->locale, LCMAP_SORTKEY, text, length + 1, nullptr, 0);
         order->starts.push_back(order->keys.size());
+        order->lengths.push_back(size > 0 ? static_cast<UINT>(size) : 0);
         if (size > 0) {
             order->keys.resize(order->keys.size() + size);
             LCMapStringW(order->locale, LCMAP_SORTKEY, text, length + 1,
@@ -52,6 +67,11 @@ void KeyBatch(RowOrder *order, const std::wstring &batch)
         }
         at += length + 1;
     }
+    UINT last = static_cast<UINT>(order->starts.size());
+    for (UINT row = first; row < last; row++)
+        order->rows.push_back(row);
+    std::sort(order->rows.begin() + first, order->rows.end(), KeyOrderOf(order));
+    order->runEnds.push_back(last);
 }
 
 DWORD WINAPI MakeKeys(void *parameter)
@@ -90,18 +110,47 @@ void PassBatch(RowOrder *order)
     order->filling.clear();
 }
 
-struct SortedHalf {
-    const std::vector<const char *> *key;
-    const std::vector<UINT> *length;
-    std::vector<UINT> rows;
+// Sorted runs of rows, merged in pairs until one is left.
+struct Runs {
+    KeyOrder less;
+    std::vector<UINT> rows, spare;
+    std::vector<UINT> ends;     // where each run ends in rows
 };
 
-DWORD WINAPI SortHalf(void *parameter)
+DWORD WINAPI MergeRuns(void *parameter)
 {
-    SortedHalf &half = *static_cast<SortedHalf *>(parameter);
-    std::sort(half.rows.begin(), half.rows.end(),
-              [&half](UINT a, UINT b) { return KeyBefore(*half.key, *half.length, a, b); });
+    Runs &runs = *static_cast<Runs *>(parameter);
+    runs.spare.resize(runs.rows.size());
+    while (runs.ends.size() > 1) {
+        std::vector<UINT> merged;
+        UINT start = 0;
+        for (size_t run = 0; run < runs.ends.size(); run += 2) {
+            UINT middle = runs.ends[run];
+            UINT end = run + 1 < runs.ends.size() ? runs.ends[run + 1] : middle;
+            std::merge(runs.rows.begin() + start, runs.rows.begin() + middle, runs.rows.begin() + middle,
+                       runs.rows.begin() + end, runs.spare.begin() + start, runs.less);
+            merged.push_back(end);
+            start = end;
+        }
+        runs.rows.swap(runs.spare);
+        runs.ends.swap(merged);
+    }
     return 0;
+}
+
+// Rows whose keys are alike end up side by side in some order: put each such group in the
+// caller's order.
+void OrderAlikeRows(std::vector<UINT> &sorted, const KeyOrder &less, TieBefore tieBefore, const void *context)
+{
+    for (size_t first = 0; first < sorted.size();) {
+        size_t end = first + 1;
+        while (end < sorted.size() && !less(sorted[first], sorted[end]))
+            end++;
+        if (end - first > 1)
+            std::sort(sorted.begin() + first, sorted.begin() + end,
+                      [tieBefore, context](UINT a, UINT b) { return tieBefore(context, a, b); });
+        first = end;
+    }
 }
 
 }  // namespace
@@ -128,7 +177,7 @@ void AddRowText(RowOrder *order, const wchar_t *text, size_t length)
     PassBatch(order);
 }
 
-std::vector<UINT> FinishRowOrder(RowOrder *order)
+std::vector<UINT> FinishRowOrder(RowOrder *order, TieBefore tieBefore, const void *context)
 {
     PassBatch(order);
     if (order->worker) {
@@ -139,29 +188,28 @@ std::vector<UINT> FinishRowOrder(RowOrder *order)
         WaitForSingleObject(order->worker, INFINITE);
         CloseHandle(order->worker);
     }
-    UINT count = static_cast<UINT>(order->starts.size());
-    std::vector<const char *> key(count);
-    std::vector<UINT> length(count);
-    for (UINT row = 0; row < count; row++) {
-        size_t end = row + 1 < count ? order->starts[row + 1] : order->keys.size();
-        key[row] = order->keys.data() + order->starts[row];
-        length[row] = static_cast<UINT>(end - order->starts[row]);
-    }
 
-    SortedHalf halves[2] = {{&key, &length, {}}, {&key, &length, {}}};
-    for (UINT row = 0; row < count; row++)
-        halves[row < count / 2 ? 0 : 1].rows.push_back(row);
-    HANDLE helper = count >= kRowsWorthAThread ? CreateThread(nullptr, 0, SortHalf, &halves[1], 0, nullptr) : nullptr;
-    SortHalf(&halves[0]);
+    // The first half of the runs merged on a helper thread, the second here, then the two.
+    KeyOrder less = KeyOrderOf(order);
+    size_t half = order->runEnds.size() / 2;
+    UINT split = half > 0 ? order->runEnds[half - 1] : 0;
+    Runs first = {less, std::vector<UINT>(order->rows.begin(), order->rows.begin() + split), {},
+                  std::vector<UINT>(order->runEnds.begin(), order->runEnds.begin() + half)};
+    Runs second = {less, std::vector<UINT>(order->rows.begin() + split, order->rows.end()), {}, {}};
+    for (size_t run = half; run < order->runEnds.size(); run++)
+        second.ends.push_back(order->runEnds[run] - split);
+    HANDLE helper = order->rows.size() >= kRowsWorthAThread ? CreateThread(nullptr, 0, MergeRuns, &first, 0, nullptr)
+                                                            : nullptr;
+    if (!helper)
+        MergeRuns(&first);
+    MergeRuns(&second);
     if (helper) {
         WaitForSingleObject(helper, INFINITE);
         CloseHandle(helper);
-    } else {
-        SortHalf(&halves[1]);
     }
-    std::vector<UINT> sorted(count);
-    std::merge(halves[0].rows.begin(), halves[0].rows.end(), halves[1].rows.begin(), halves[1].rows.end(),
-               sorted.begin(), [&key, &length](UINT a, UINT b) { return KeyBefore(key, length, a, b); });
+    std::vector<UINT> sorted(order->rows.size());
+    std::merge(first.rows.begin(), first.rows.end(), second.rows.begin(), second.rows.end(), sorted.begin(), less);
+    OrderAlikeRows(sorted, less, tieBefore, context);
     DeleteCriticalSection(&order->lock);
     delete order;
     return sorted;

@@ -21,6 +21,7 @@
 #include "exchange/workbook.h"
 #include "quiz/quiz_window.h"
 #include "resources/resource_ids.h"
+#include "review/progress_dialog.h"
 #include "speech/bulk_download.h"
 #include "speech/pronunciation.h"
 #include "speech/speech_dialog.h"
@@ -188,6 +189,15 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
     case IDM_REVIEW:
         RunReview(window, db, static_cast<int>(GetComboSelectionData(window, IDC_CATEGORY)));
         break;
+    case IDM_PROGRESS: {
+        ProgressDialogState progress = {};
+        progress.db = db;
+        progress.categoryId = static_cast<int>(GetComboSelectionData(window, IDC_CATEGORY));
+        progress.now = UnixNow();
+        DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_PROGRESS), window, ProgressDialog,
+                        reinterpret_cast<LPARAM>(&progress));
+        break;
+    }
     case IDM_DOWNLOAD_VOICES:
         DownloadAllPronunciations(window, db);
         break;

@@ -189,15 +189,9 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
     case IDM_REVIEW:
         RunReview(window, db, static_cast<int>(GetComboSelectionData(window, IDC_CATEGORY)));
         break;
-    case IDM_PROGRESS: {
-        ProgressDialogState progress = {};
-        progress.db = db;
-        progress.categoryId = static_cast<int>(GetComboSelectionData(window, IDC_CATEGORY));
-        progress.now = UnixNow();
-        DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_PROGRESS), window, ProgressDialog,
-                        reinterpret_cast<LPARAM>(&progress));
+    case IDM_PROGRESS:
+        ShowProgress(window, db, static_cast<int>(GetComboSelectionData(window, IDC_CATEGORY)));
         break;
-    }
     case IDM_DOWNLOAD_VOICES:
         DownloadAllPronunciations(window, db);
         break;

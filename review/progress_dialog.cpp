@@ -2,6 +2,7 @@
 #include "review/progress_dialog.h"
 
 #include <algorithm>
+#include <string>
 
 #include "common/dialogs.h"
 #include "resources/resource_ids.h"
@@ -32,10 +33,10 @@ void OnInitDialog(HWND dialog, ProgressDialogState *state)
     SetDialogIcon(dialog);
 }
 
-void Label(HDC dc, int x, int y, const wchar_t *text, UINT align)
+void Label(HDC dc, int x, int y, const std::wstring &text, UINT align)
 {
     SetTextAlign(dc, align);
-    TextOutW(dc, x, y, text, lstrlenW(text));
+    TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
 }
 
 }  // namespace
@@ -55,10 +56,9 @@ void DrawForecast(HDC dc, const RECT &bounds, HFONT font, const ProgressCounts &
     int gap = std::max(1, static_cast<int>(metrics.tmAveCharWidth) / 2);
 
     int busiest = *std::max_element(counts.dueOnDay, counts.dueOnDay + kForecastDays);
-    wchar_t top[16];
-    wsprintfW(top, L"%d", busiest);
+    std::wstring top = std::to_wstring(busiest);
     SIZE topSize = {};
-    GetTextExtentPoint32W(dc, top, lstrlenW(top), &topSize);
+    GetTextExtentPoint32W(dc, top.c_str(), static_cast<int>(top.size()), &topSize);
 
     RECT plot = bounds;
     plot.left += topSize.cx + 2 * gap;
@@ -97,12 +97,11 @@ void DrawForecast(HDC dc, const RECT &bounds, HFONT font, const ProgressCounts &
         int x = plot.left + width * (2 * day + 1) / (2 * kForecastDays);
         MoveToEx(dc, x, plot.bottom, nullptr);
         LineTo(dc, x, plot.bottom + tick);
-        wchar_t number[8];
-        wsprintfW(number, L"%d", day);
-        Label(dc, x, plot.bottom + tick, number, TA_CENTER | TA_TOP);
+        Label(dc, x, plot.bottom + tick, std::to_wstring(day), TA_CENTER | TA_TOP);
     }
     // The scale: the busiest day's count at the top, 0 at the axis.
-    Label(dc, plot.left - gap, plot.top - line / 2, top, TA_RIGHT | TA_TOP);
+    if (busiest > 0)
+        Label(dc, plot.left - gap, plot.top - line / 2, top, TA_RIGHT | TA_TOP);
     Label(dc, plot.left - gap, plot.bottom - line / 2, L"0", TA_RIGHT | TA_TOP);
     RestoreDC(dc, saved);
     DeleteObject(pen);
@@ -131,4 +130,14 @@ INT_PTR CALLBACK ProgressDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM
         break;
     }
     return FALSE;
+}
+
+void ShowProgress(HWND owner, sqlite3 *db, int categoryId)
+{
+    ProgressDialogState progress = {};
+    progress.db = db;
+    progress.categoryId = categoryId;
+    progress.now = UnixNow();
+    DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_PROGRESS), owner, ProgressDialog,
+                    reinterpret_cast<LPARAM>(&progress));
 }

@@ -23,6 +23,10 @@ constexpr COLORREF kForecastBarColor = RGB(46, 125, 192);
 // Ends with 0 on OK, Escape or the close box.
 INT_PTR CALLBACK ProgressDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Shows the dialog modally, owned by owner, for category categoryId (0: every category) as the
+// store stands now.
+void ShowProgress(HWND owner, sqlite3 *db, int categoryId);
+
 // Draws the forecast of counts into bounds of dc with font for its labels: one bar a day,
 // scaled so the busiest day fills the height, over a day axis.
 void DrawForecast(HDC dc, const RECT &bounds, HFONT font, const ProgressCounts &counts);

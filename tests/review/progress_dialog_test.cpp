@@ -152,13 +152,19 @@ protected:
         words = GetOrCreateCategory(db, L"Words");
         int other = GetOrCreateCategory(db, L"Other");
         CreateReviewTables(db);
-        // Due on days 0 (one overdue), 2, 10 and 29: 4, 2, 1 and 4 pairs; two of them mature.
-        const int days[] = {0, 0, 0, 0, 2, 2, 10, 29, 29, 29, 29};
+        struct Reviewed { int dueDay; double stability; int rating; bool first; };
+        // Due on days 0, 2, 10 and 29: 4, 2, 1 and 4 pairs, the first of them overdue since yesterday.
+        // All rated an hour ago: three first ratings, then 8 recalls of which 2 Again.
+        const Reviewed reviewed[] = {
+            {-1, 40.0, 3, true}, {0, 40.0, 3, true}, {0, 2.0, 3, true}, {0, 2.0, 1, false},
+            {2, 2.0, 3, false}, {2, 2.0, 3, false}, {10, 2.0, 3, false}, {29, 2.0, 1, false},
+            {29, 2.0, 3, false}, {29, 2.0, 3, false}, {29, 2.0, 3, false},
+        };
         int made = 0;
-        for (int day : days) {
+        for (const Reviewed &r : reviewed) {
             int pair = NewPair(words, made++);
-            AddReviewState(db, pair, made <= 2 ? 40.0 : 2.0, LocalDayStartAfter(kNow, day) + (made == 1 ? -86400 : 3600));
-            AddRating(db, pair, kNow - 3600, made % 4 == 0 ? 1 : 3, made <= 3 ? -1 : 1.5);
+            AddReviewState(db, pair, r.stability, LocalDayStartAfter(kNow, r.dueDay) + 3600);
+            AddRating(db, pair, kNow - 3600, r.rating, r.first ? -1 : 1.5);
         }
         NewPair(words, made++);
         NewPair(other, made++);
@@ -189,7 +195,7 @@ protected:
 TEST_F(ProgressDialogTest, ShowsTheCountsOfItsCategory)
 {
     Open(words);
-    // 11 reviewed pairs and one new; 8 ratings that were not first ones, 2 of them Again.
+    // 11 reviewed pairs, 2 of them mature, and one new.
     EXPECT_EQ(CountTexts(dialog), (std::vector<std::wstring>{L"1", L"9", L"2", L"4", L"11", L"75%"}));
     DestroyWindow(dialog);
     Open(0);

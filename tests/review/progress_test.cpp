@@ -22,6 +22,7 @@ protected:
     TempFolder folder;
     sqlite3 *db = nullptr;
     int words = 0, phrases = 0;   // two categories
+    int made = 0;                 // pairs inserted, for their texts
 
     void SetUp() override
     {
@@ -34,7 +35,6 @@ protected:
 
     int Pair(int category)
     {
-        static int made = 0;
         std::wstring text = L"pair " + std::to_wstring(++made);
         return InsertPhrase(db, category, 1, 2, text.c_str(), text.c_str());
     }

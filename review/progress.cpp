@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "review/fsrs.h"
 #include "sqlite3.h"
 #include "store/statement.h"
 
@@ -12,7 +13,8 @@ namespace {
 
 bool TableExists(sqlite3 *db, const wchar_t *name)
 {
-    std::wstring sql = L"SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = '";
+    // Table names are not case-sensitive in SQLite.
+    std::wstring sql = L"SELECT 1 FROM sqlite_master WHERE type = 'table' AND upper(name) = '";
     sql += name;
     sql += L"'";
     wchar_t found[4];
@@ -82,7 +84,7 @@ bool ReadProgress(sqlite3 *db, int categoryId, UnixTime now, ProgressCounts *cou
                         [&](sqlite3_stmt *s) { counts->ratedToday = sqlite3_column_int(s, 0); });
         // Today and the 29 local days before it; a first rating says nothing about recall.
         ok = ok && ForEachRow(db,
-                              L"SELECT COUNT(*), TOTAL(L.RATING = 3)" + join + L" AND L.ELAPSED IS NOT NULL AND L.TIME >= " +
+                              L"SELECT COUNT(*), TOTAL(L.RATING = " + Number(kRatingGood) + L")" + join + L" AND L.ELAPSED IS NOT NULL AND L.TIME >= " +
                                   Number(LocalDayStartAfter(now, 1 - kForecastDays)),
                               [&](sqlite3_stmt *s) {
                                   counts->recallRatings = sqlite3_column_int(s, 0);

@@ -21,6 +21,7 @@
 #include "exchange/workbook.h"
 #include "quiz/quiz_window.h"
 #include "resources/resource_ids.h"
+#include "review/progress_dialog.h"
 #include "speech/bulk_download.h"
 #include "speech/pronunciation.h"
 #include "speech/speech_dialog.h"
@@ -187,6 +188,9 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
         break;
     case IDM_REVIEW:
         RunReview(window, db, static_cast<int>(GetComboSelectionData(window, IDC_CATEGORY)));
+        break;
+    case IDM_PROGRESS:
+        ShowProgress(window, db, static_cast<int>(GetComboSelectionData(window, IDC_CATEGORY)));
         break;
     case IDM_DOWNLOAD_VOICES:
         DownloadAllPronunciations(window, db);

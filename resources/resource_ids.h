@@ -10,6 +10,7 @@
 #define IDD_QUIZ            5
 #define IDD_NEW_DATABASE    6
 #define IDD_SPEECH          7
+#define IDD_PROGRESS        8
 #define IDR_MAIN_MENU       1
 #define IDR_LIST_MENU       2
 #define IDI_PROGRAM         1
@@ -62,6 +63,7 @@
 #define IDM_SWAP_CATEGORY       118
 #define IDM_SWAP_ALL            119
 #define IDM_REVIEW              120
+#define IDM_PROGRESS            121
 #define IDM_FIND                122
 #define IDM_FIND_NEXT           123
 #define IDM_DATABASE_FIRST      200
@@ -102,3 +104,12 @@
 // New database dialog
 #define IDC_NEW_DB_NAME     10
 #define IDC_NEW_DB_OK       11
+
+// Progress dialog
+#define IDC_PROGRESS_NEW        10
+#define IDC_PROGRESS_LEARNING   11
+#define IDC_PROGRESS_MATURE     12
+#define IDC_PROGRESS_DUE        13
+#define IDC_PROGRESS_RATED      14
+#define IDC_PROGRESS_RETENTION  15
+#define IDC_PROGRESS_CHART      20

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <string>
 #include <vector>
@@ -184,7 +185,7 @@ protected:
 TEST_F(EnglishInterface, DialogsHaveTheSameControls)
 {
     std::vector<WORD> ids = ResourceIds(chinese, RT_DIALOG);
-    EXPECT_EQ(ids, (std::vector<WORD>{1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(ids, (std::vector<WORD>{1, 2, 3, 4, 5, 6, 7, 8}));
     EXPECT_EQ(ResourceIds(english, RT_DIALOG), ids);
     for (WORD id : ids) {
         SCOPED_TRACE("dialog " + std::to_string(id));
@@ -265,6 +266,35 @@ TEST_F(EnglishInterface, MenusHaveTheSameCommandsAtTheSamePlaces)
         DestroyMenu(zhMenu);
         DestroyMenu(enMenu);
     }
+}
+
+TEST_F(EnglishInterface, TheExamMenuOffersTheProgressAfterTheQuizzes)
+{
+    for (HMODULE module : {chinese, english}) {
+        SCOPED_TRACE(module == chinese ? "Chinese" : "English");
+        HMENU bar = LoadMenuW(module, MAKEINTRESOURCEW(1));
+        HMENU exam = GetSubMenu(bar, 3);
+        std::vector<UINT> commands;
+        for (int i = 0; exam && i < GetMenuItemCount(exam); i++)
+            commands.push_back(GetMenuItemID(exam, i));
+        auto at = [&](UINT command) { return std::find(commands.begin(), commands.end(), command) - commands.begin(); };
+        EXPECT_EQ(at(107), 0);
+        EXPECT_EQ(at(113), 1);
+        EXPECT_LT(at(121), static_cast<ptrdiff_t>(commands.size()));
+        EXPECT_GT(at(121), 1);
+        wchar_t text[64] = {};
+        GetMenuStringW(exam, 121, text, 64, MF_BYCOMMAND);
+        EXPECT_STREQ(text, module == chinese ? L"\u5B78\u7FD2\u9032\u5EA6" : L"&Progress");
+        DestroyMenu(bar);
+    }
+    Dialog dialog;
+    ASSERT_TRUE(ReadDialog(ResourceBytes(english, 8, RT_DIALOG), &dialog));
+    EXPECT_EQ(dialog.caption, L"Progress");
+    std::vector<DWORD> ids;
+    for (const Control &control : dialog.controls)
+        if (control.id != static_cast<DWORD>(-1))
+            ids.push_back(control.id);
+    EXPECT_EQ(ids, (std::vector<DWORD>{10, 11, 12, 13, 14, 15, 20, IDOK}));
 }
 
 TEST_F(EnglishInterface, StringsHaveTheSameIdsAndFormatCodes)

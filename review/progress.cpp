@@ -1,0 +1,111 @@
+// The progress counts, read with a handful of aggregate queries in one read transaction.
+#include "review/progress.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "review/fsrs.h"
+#include "sqlite3.h"
+#include "store/statement.h"
+
+namespace {
+
+bool TableExists(sqlite3 *db, const wchar_t *name)
+{
+    // Table names are not case-sensitive in SQLite.
+    std::wstring sql = L"SELECT 1 FROM sqlite_master WHERE type = 'table' AND upper(name) = '";
+    sql += name;
+    sql += L"'";
+    wchar_t found[4];
+    return QueryFirstText(db, sql.c_str(), found, 4);
+}
+
+// Runs sql and hands each row to take. Returns false when it could not be prepared or failed.
+template <typename Take>
+bool ForEachRow(sqlite3 *db, const std::wstring &sql, Take take)
+{
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        return false;
+    }
+    int result;
+    while ((result = sqlite3_step(statement)) == SQLITE_ROW)
+        take(statement);
+    sqlite3_finalize(statement);
+    return result == SQLITE_DONE;
+}
+
+std::wstring Number(long long value)
+{
+    return std::to_wstring(value);
+}
+
+}  // namespace
+
+bool ReadProgress(sqlite3 *db, int categoryId, UnixTime now, ProgressCounts *counts)
+{
+    *counts = ProgressCounts{};
+    ReadTransaction read(db);
+    // The joins with PHRASE drop the rows of deleted pairs and carry the category filter.
+    std::wstring inCategory = categoryId ? L" AND P.CATEGORYID = " + Number(categoryId) : L"";
+
+    int pairs = 0;
+    bool ok = ForEachRow(db, L"SELECT COUNT(*) FROM PHRASE P WHERE 1" + inCategory,
+                         [&](sqlite3_stmt *s) { pairs = sqlite3_column_int(s, 0); });
+    int reviewed = 0;
+    if (ok && TableExists(db, L"REVIEW")) {
+        std::wstring join = L" FROM REVIEW R JOIN PHRASE P ON P.ID = R.PHRASEID WHERE 1" + inCategory;
+        ok = ForEachRow(db,
+                        L"SELECT COUNT(*), TOTAL(R.STABILITY < " + Number(static_cast<long long>(kMatureStability)) +
+                            L"), TOTAL(R.DUE < " + Number(LocalDayEnd(now)) + L")" + join,
+                        [&](sqlite3_stmt *s) {
+                            reviewed = sqlite3_column_int(s, 0);
+                            counts->learning = sqlite3_column_int(s, 1);
+                            counts->dueToday = sqlite3_column_int(s, 2);
+                        });
+        counts->mature = reviewed - counts->learning;
+        UnixTime ends[kForecastDays];
+        for (int day = 0; day < kForecastDays; day++)
+            ends[day] = LocalDayStartAfter(now, day + 1);
+        ok = ok && ForEachRow(db, L"SELECT R.DUE" + join + L" AND R.DUE < " + Number(ends[kForecastDays - 1]),
+                              [&](sqlite3_stmt *s) {
+                                  UnixTime due = sqlite3_column_int64(s, 0);
+                                  int day = 0;
+                                  while (due >= ends[day])
+                                      day++;
+                                  counts->dueOnDay[day]++;
+                              });
+    }
+    if (ok && TableExists(db, L"REVIEWLOG")) {
+        std::wstring join = L" FROM REVIEWLOG L JOIN PHRASE P ON P.ID = L.PHRASEID WHERE 1" + inCategory;
+        ok = ForEachRow(db, L"SELECT COUNT(*)" + join + L" AND L.TIME >= " + Number(LocalDayStart(now)),
+                        [&](sqlite3_stmt *s) { counts->ratedToday = sqlite3_column_int(s, 0); });
+        // Today and the 29 local days before it; a first rating says nothing about recall.
+        ok = ok && ForEachRow(db,
+                              L"SELECT COUNT(*), TOTAL(L.RATING = " + Number(kRatingGood) + L")" + join + L" AND L.ELAPSED IS NOT NULL AND L.TIME >= " +
+                                  Number(LocalDayStartAfter(now, 1 - kForecastDays)),
+                              [&](sqlite3_stmt *s) {
+                                  counts->recallRatings = sqlite3_column_int(s, 0);
+                                  counts->recalled = sqlite3_column_int(s, 1);
+                              });
+    }
+    if (!ok) {
+        *counts = ProgressCounts{};
+        return false;
+    }
+    counts->newPairs = pairs - reviewed;
+    return true;
+}
+
+void FormatRetention(const ProgressCounts &counts, wchar_t *text, size_t size)
+{
+    if (counts.recallRatings == 0) {
+        lstrcpynW(text, L"\x2014", static_cast<int>(size));
+        return;
+    }
+    int percent = (counts.recalled * 100 + counts.recallRatings / 2) / counts.recallRatings;
+    _snwprintf(text, size, L"%d%%", percent);
+    text[size - 1] = L'\0';
+}

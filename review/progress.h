@@ -1,0 +1,33 @@
+// What the learner's progress dialog shows of a store: how many pairs are new, learning or mature,
+// what is due, what was rated today, how well due pairs were recalled and what falls due next.
+#pragma once
+
+#include <stddef.h>
+
+#include "review/review_time.h"
+
+struct sqlite3;
+
+constexpr int kForecastDays = 30;
+// A reviewed pair whose stability reaches this many days counts as mature.
+constexpr double kMatureStability = 21.0;
+
+struct ProgressCounts {
+    int newPairs;          // no review state yet
+    int learning;          // stability below kMatureStability
+    int mature;
+    int dueToday;          // reviewed pairs due before the end of today, overdue ones included
+    int ratedToday;        // ratings given since the start of today
+    int recallRatings;     // ratings of the last 30 days that were not a pair's first
+    int recalled;          // of which Good
+    int dueOnDay[kForecastDays];   // [0] is today with the overdue pairs, [i] the i-th local day after
+};
+
+// Reads the counts of category categoryId (0: every category) as they stand at now. A store
+// without review tables has every pair new and all else 0. Review rows whose pair is gone are
+// not counted. Returns false, with everything 0, when a query failed.
+bool ReadProgress(sqlite3 *db, int categoryId, UnixTime now, ProgressCounts *counts);
+
+// The retention as a whole percentage ("93%"), or "\x2014" when no pair has been rated on a
+// later review yet.
+void FormatRetention(const ProgressCounts &counts, wchar_t *text, size_t size);

@@ -1,13 +1,16 @@
 // The daily review in the real Lingotrove.exe, driven from outside over its days: 30 new pairs
 // give 20 rows, each rating lands in the store as it is made, a reopened review holds what is left
-// of the day, and three days later the pairs answered right are due and move on by FSRS-6's
-// recall stability. The program reads the prefix's own HKEY_CURRENT_USER, so this runs in the
-// one process of the program tests.
+// of the day, three days later the pairs answered right are due and move on by FSRS-6's recall
+// stability, and the progress dialog counts what the days left. The program reads the prefix's
+// own HKEY_CURRENT_USER, so this runs in the one process of the program tests.
 #include "tests/support/http_server.h"
 
 #include <gtest/gtest.h>
 
 #include <math.h>
+
+#include <string>
+#include <vector>
 
 #include "common/settings.h"
 #include "resources/resource_ids.h"
@@ -29,6 +32,11 @@ std::wstring TextOf(HWND window)
 bool IsReview(HWND window)
 {
     return TextOf(window).rfind(kReview, 0) == 0;
+}
+
+bool IsProgress(HWND window)
+{
+    return GetDlgItem(window, IDC_PROGRESS_CHART) != nullptr;
 }
 
 // The review's title up to its clock: "複習 - Palabras (0 / 20)".
@@ -186,6 +194,18 @@ TEST_F(ReviewProgramTest, RemembersWhatTheLearnerKnowsOverTheDays)
     EXPECT_GT(kept.due - kept.last, 2 * 86400) << "the interval grows";
     PostMessageW(review, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitUntilGone(review));
+
+    // The progress of the category: 28 new pairs, two learning, the Again pair due, one rating
+    // today, and that rating (the only one not a first) a Good.
+    PostMessageW(process.window, WM_COMMAND, IDM_PROGRESS, 0);
+    HWND progress = process.WaitForDialog(IsProgress);
+    ASSERT_NE(progress, nullptr);
+    std::vector<std::wstring> counts;
+    for (int id = IDC_PROGRESS_NEW; id <= IDC_PROGRESS_RETENTION; id++)
+        counts.push_back(TextOf(GetDlgItem(progress, id)));
+    EXPECT_EQ(counts, (std::vector<std::wstring>{L"28", L"2", L"0", L"1", L"1", L"100%"}));
+    PostMessageW(progress, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntilGone(progress));
 
     PostMessageW(process.window, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(process.WaitForExit(60000), 0u);

@@ -1,8 +1,10 @@
 # Cross-compiles for 32-bit Windows with Debian's clang against the MinGW-w64 headers and libraries
 # of the posix-thread-model gcc (the same C++ runtime as the gcc build), and runs the results under
-# Wine. Resources still go through windres.
-set(CMAKE_SYSTEM_NAME Windows)
+# Wine. Resources still go through windres. What the gcc build sets up too (windres, the search
+# roots, Wine, the resource dependency files) comes from toolchain-mingw.cmake; the compilers
+# named there are replaced here.
 set(CMAKE_SYSTEM_PROCESSOR i686)
+include("${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake")
 set(triple i686-w64-mingw32)
 set(gcc_dir /usr/lib/gcc/${triple}/12-posix)
 
@@ -10,7 +12,6 @@ set(CMAKE_C_COMPILER clang)
 set(CMAKE_C_COMPILER_TARGET ${triple})
 set(CMAKE_CXX_COMPILER clang++)
 set(CMAKE_CXX_COMPILER_TARGET ${triple})
-set(CMAKE_RC_COMPILER ${triple}-windres)
 set(CMAKE_SYSROOT /usr/${triple})
 
 # clang looks for libstdc++ where a native MinGW install keeps it; point it at gcc's own copy.
@@ -32,15 +33,3 @@ set(windows_libraries "-lkernel32 -luser32 -lgdi32 -lwinspool -lshell32 -lole32 
 set(CMAKE_C_STANDARD_LIBRARIES "${windows_libraries}" CACHE STRING "")
 set(CMAKE_CXX_STANDARD_LIBRARIES
     "${windows_libraries} -Wl,--start-group -lstdc++ -lgcc -lgcc_eh -lpthread -Wl,--end-group" CACHE STRING "")
-
-set(CMAKE_FIND_ROOT_PATH /usr/${triple})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
-
-# As in toolchain-mingw.cmake: windres's preprocessor writes the dependency file.
-set(CMAKE_DEPFILE_FLAGS_RC "")
-set(CMAKE_RC_COMPILE_OBJECT
-    "<CMAKE_RC_COMPILER> -O coff <DEFINES> <INCLUDES> <FLAGS> --preprocessor-arg=-MD --preprocessor-arg=-MF --preprocessor-arg=<DEP_FILE> <SOURCE> <OBJECT>")

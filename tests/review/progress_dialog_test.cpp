@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -190,6 +191,16 @@ protected:
                                     reinterpret_cast<LPARAM>(&state));
         ASSERT_NE(dialog, nullptr);
     }
+    // What the open dialog's chart draws, printed into a picture of its size.
+    std::unique_ptr<Picture> PrintChart()
+    {
+        HWND chart = GetDlgItem(dialog, IDC_PROGRESS_CHART);
+        RECT client;
+        GetClientRect(chart, &client);
+        std::unique_ptr<Picture> picture(new Picture(client.right, client.bottom));
+        SendMessageW(chart, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture->dc), PRF_CLIENT);
+        return picture;
+    }
 };
 
 TEST_F(ProgressDialogTest, ShowsTheCountsOfItsCategory)
@@ -213,11 +224,8 @@ TEST_F(ProgressDialogTest, WithoutRatingsTheRetentionHasNoFigure)
 TEST_F(ProgressDialogTest, TheChartDrawsABarForEachDaysPairs)
 {
     Open(words);
-    HWND chart = GetDlgItem(dialog, IDC_PROGRESS_CHART);
-    RECT client;
-    GetClientRect(chart, &client);
-    Picture picture(client.right, client.bottom);
-    SendMessageW(chart, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.dc), PRF_CLIENT);
+    std::unique_ptr<Picture> printed = PrintChart();
+    const Picture &picture = *printed;
     ExpectForecastBars(picture);
 }
 
@@ -263,11 +271,8 @@ TEST_F(ProgressDialogTest, WithNothingDueTheChartDrawsOnlyItsAxis)
 {
     RunStatement(db, L"DELETE FROM REVIEW");
     Open(words);
-    HWND chart = GetDlgItem(dialog, IDC_PROGRESS_CHART);
-    RECT client;
-    GetClientRect(chart, &client);
-    Picture picture(client.right, client.bottom);
-    SendMessageW(chart, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.dc), PRF_CLIENT);
+    std::unique_ptr<Picture> printed = PrintChart();
+    const Picture &picture = *printed;
     EXPECT_TRUE(BarsIn(picture).empty());
     int ink = 0;
     for (int y = 0; y < picture.height; y++)

@@ -69,15 +69,9 @@ void SelectOnly(HWND list, int row)
 
 void SayNotFound()
 {
-    wchar_t format[128] = {};
-    LoadStringW(GetResourceModule(), IDS_NOT_FOUND, format, 128);
-    std::wstring said(format);
-    size_t place = said.find(L"%s");
-    if (place != std::wstring::npos)
-        said.replace(place, 2, g_find.text);
     wchar_t caption[121] = {};
     GetWindowTextW(g_find.owner, caption, 121);
-    MessageBoxW(g_find.dialog ? g_find.dialog : g_find.owner, said.c_str(), caption, MB_OK | MB_ICONINFORMATION);
+    ShowTextMessage(g_find.dialog ? g_find.dialog : g_find.owner, IDS_NOT_FOUND, g_find.text, caption);
 }
 
 void SearchFromFocus(HWND window)

@@ -35,13 +35,7 @@ void SayNothingDue(HWND window, sqlite3 *db, int categoryId, UnixTime now)
         ShowErrorMessage(window, IDS_REVIEW_UNREAD);
         return;
     }
-    wchar_t format[128] = {};
-    LoadStringW(GetResourceModule(), next ? IDS_NOTHING_DUE : IDS_NO_REVIEW_PAIRS, format, 128);
-    wchar_t message[256] = {};
-    FormatWithText(message, 256, format, LocalDateText(next).c_str());
-    wchar_t caption[128] = {};
-    GetWindowTextW(window, caption, 128);
-    MessageBoxW(window, message, caption, MB_OK | MB_ICONINFORMATION);
+    ShowTextMessage(window, next ? IDS_NOTHING_DUE : IDS_NO_REVIEW_PAIRS, LocalDateText(next).c_str());
 }
 
 }  // namespace

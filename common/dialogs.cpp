@@ -5,6 +5,7 @@
 #include <shlwapi.h>
 
 #include <string>
+#include <vector>
 
 #include "resources/resource_ids.h"
 
@@ -114,6 +115,21 @@ void ShowErrorMessage(HWND window, UINT stringId, const wchar_t *detail, const w
     if (detail)
         text = text + L"\n" + detail;
     MessageBoxW(window, text.c_str(), caption, MB_ICONERROR);
+}
+
+void ShowTextMessage(HWND window, UINT stringId, const wchar_t *text, const wchar_t *caption)
+{
+    wchar_t title[128] = {};
+    if (!caption) {
+        GetWindowTextW(window, title, 128);
+        caption = title;
+    }
+    wchar_t format[128] = {};
+    LoadStringW(GetResourceModule(), stringId, format, 128);
+    // The whole text, however long.
+    std::vector<wchar_t> message(wcslen(format) + wcslen(text) + 1);
+    FormatWithText(message.data(), message.size(), format, text);
+    MessageBoxW(window, message.data(), caption, MB_OK | MB_ICONINFORMATION);
 }
 
 LPARAM GetComboSelectionData(HWND dialog, int controlId)

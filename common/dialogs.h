@@ -24,6 +24,10 @@ BOOL AskFileName(HWND owner, wchar_t *fileName, BOOL save, const wchar_t *defaul
 // when one is given.
 void ShowErrorMessage(HWND window, UINT stringId, const wchar_t *detail = nullptr, const wchar_t *caption = nullptr);
 
+// Shows string stringId of the resource module, its first "%s" replaced by text, in an
+// information message box owned by window. The caption is window's title, or caption when given.
+void ShowTextMessage(HWND window, UINT stringId, const wchar_t *text, const wchar_t *caption = nullptr);
+
 // Item data of the combo box's selection, or 0 when nothing is selected.
 LPARAM GetComboSelectionData(HWND dialog, int controlId);
 

@@ -11,14 +11,11 @@
 
 namespace {
 
+// A table that is absent, or that cannot be looked for, counts nothing.
 bool TableExists(sqlite3 *db, const wchar_t *name)
 {
-    // Table names are not case-sensitive in SQLite.
-    std::wstring sql = L"SELECT 1 FROM sqlite_master WHERE type = 'table' AND upper(name) = '";
-    sql += name;
-    sql += L"'";
-    wchar_t found[4];
-    return QueryFirstText(db, sql.c_str(), found, 4);
+    bool exists = false;
+    return StoreHasTable(db, name, &exists) && exists;
 }
 
 // Runs sql and hands each row to take. Returns false when it could not be prepared or failed.

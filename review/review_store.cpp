@@ -71,17 +71,6 @@ int CountReviewTables(sqlite3 *db)
     return count[0] - L'0';
 }
 
-bool TableExists(sqlite3 *db, const wchar_t *name, bool *exists)
-{
-    wchar_t sql[kSqlUnits], found[16];
-    if (!FormatStatement(sql, kSqlUnits, L"SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND "
-                                         L"upper(name)='%s'", name) ||
-        !QueryFirstText(db, sql, found, 16))
-        return false;
-    *exists = found[0] != L'0';
-    return true;
-}
-
 // Appends the pairs a query gives (ID, SOURCE, TARGET, TLANGUAGEID).
 bool ReadPairs(sqlite3 *db, const wchar_t *sql, std::vector<ReviewPair> *pairs)
 {
@@ -210,7 +199,7 @@ bool FindNextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *nex
 bool CreateReviewTables(sqlite3 *db)
 {
     bool review = false, log = false;
-    if (!TableExists(db, L"REVIEW", &review) || !TableExists(db, L"REVIEWLOG", &log))
+    if (!StoreHasTable(db, L"REVIEW", &review) || !StoreHasTable(db, L"REVIEWLOG", &log))
         return false;
     if (!review && RunStatement(db, L"CREATE TABLE REVIEW(PHRASEID INTEGER PRIMARY KEY, STABILITY REAL, "
                                     L"DIFFICULTY REAL, DUE INTEGER, LAST INTEGER, REPS INTEGER, "

@@ -72,6 +72,17 @@ bool QueryFirstText(sqlite3 *db, const wchar_t *sql, wchar_t *text, size_t size)
     return found;
 }
 
+bool StoreHasTable(sqlite3 *db, const wchar_t *name, bool *exists)
+{
+    wchar_t sql[256], found[16];
+    if (!FormatStatement(sql, 256, L"SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND "
+                                   L"upper(name)='%s'", name) ||
+        !QueryFirstText(db, sql, found, 16))
+        return false;
+    *exists = found[0] != L'0';
+    return true;
+}
+
 void BeginTransaction(sqlite3 *db)
 {
     RunStatement(db, L"Begin");

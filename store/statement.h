@@ -27,6 +27,10 @@ const wchar_t *ColumnText(sqlite3_stmt *statement, int column);
 // row came back; text is empty otherwise.
 bool QueryFirstText(sqlite3 *db, const wchar_t *sql, wchar_t *text, size_t size);
 
+// Whether the store has a table of that name (as SQLite matches names: case ignored). Returns
+// false, leaving *exists alone, when the schema could not be read.
+bool StoreHasTable(sqlite3 *db, const wchar_t *name, bool *exists);
+
 // "Begin" and "Commit", run like any other statement.
 void BeginTransaction(sqlite3 *db);
 void CommitTransaction(sqlite3 *db);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
 
 #include "review/fsrs.h"
 #include "sqlite3.h"
@@ -31,20 +32,9 @@ struct TimeText {
 
     explicit TimeText(UnixTime time)
     {
-        wchar_t digits[24];
-        int count = 0;
-        unsigned long long magnitude = time < 0 ? 0ULL - static_cast<unsigned long long>(time)
-                                                : static_cast<unsigned long long>(time);
-        do {
-            digits[count++] = static_cast<wchar_t>(L'0' + magnitude % 10);
-            magnitude /= 10;
-        } while (magnitude != 0);
-        int length = 0;
-        if (time < 0)
-            text[length++] = L'-';
-        while (count > 0)
-            text[length++] = digits[--count];
-        text[length] = 0;
+        std::wstring digits = std::to_wstring(time);  // at most 20 characters
+        digits.copy(text, digits.size());
+        text[digits.size()] = 0;
     }
 };
 

@@ -1,6 +1,7 @@
 // The phrase list's rows in the program's memory, and the subclass that lets the owner-data list
 // answer the list messages of a sorted list from them.
 #include "app/phrase_rows.h"
+#include "app/kept_rows.h"
 #include "app/row_order.h"
 
 #include <commctrl.h>
@@ -18,19 +19,16 @@ namespace {
 constexpr UINT_PTR kSubclassId = 12;
 const wchar_t kRowsProperty[] = L"LingotrovePhraseRows";
 
-// One row: its pair's ID and where its two texts start in PhraseRows::texts. Texts are kept in one
-// buffer, each followed by its terminator, so a row costs a few bytes more than its texts.
-struct PhraseRow {
-    LPARAM id;
-    UINT source;
-    UINT target;
-};
-
+// Texts are kept in one buffer, each followed by its terminator, so a row costs a few bytes more
+// than its texts.
 struct PhraseRows {
     std::vector<wchar_t> texts;     // starts with the empty text every absent column shares
     std::vector<PhraseRow> rows;    // in list order
     size_t unused;                  // units of texts no row points at any more
     bool moving;                    // selection and focus are following rows moved down
+    bool asRead;                    // the rows are exactly what origin read: none changed since
+    RowsOrigin origin;
+    RowKeeper keeper;               // the rows of categories left
 };
 
 PhraseRows *RowsOf(HWND list)
@@ -59,6 +57,7 @@ UINT StoreText(PhraseRows *rows, const wchar_t *text, size_t length)
 
 void ClearRows(PhraseRows *rows)
 {
+    rows->asRead = false;
     rows->rows.clear();
     rows->rows.shrink_to_fit();
     rows->texts.assign(1, L'\0');
@@ -89,6 +88,7 @@ void CompactTexts(PhraseRows *rows)
 
 void ReplaceText(PhraseRows *rows, UINT *offset, const wchar_t *text)
 {
+    rows->asRead = false;
     if (*offset != 0)
         rows->unused += wcslen(TextAt(*rows, *offset)) + 1;
     *offset = StoreText(rows, text, wcslen(text));
@@ -159,6 +159,7 @@ LRESULT InsertRow(HWND list, PhraseRows *rows, const LVITEMW *item)
                                 ? item->pszText
                                 : L"";
     size_t place = SortedPlace(*rows, source);
+    rows->asRead = false;
     PhraseRow row = {(item->mask & LVIF_PARAM) ? item->lParam : 0, StoreText(rows, source, wcslen(source)), 0};
     rows->rows.insert(rows->rows.begin() + place, row);
     DefSubclassProc(list, LVM_SETITEMCOUNT, rows->rows.size(), LVSICF_NOSCROLL);
@@ -189,8 +190,10 @@ LRESULT SetItem(HWND list, PhraseRows *rows, LVITEMW *item)
         return FALSE;
     if ((item->mask & LVIF_TEXT) && !SetRowText(list, rows, item->iItem, item->iSubItem, item->pszText))
         return FALSE;
-    if ((item->mask & LVIF_PARAM) && item->iSubItem == 0)
+    if ((item->mask & LVIF_PARAM) && item->iSubItem == 0) {
         rows->rows[item->iItem].id = item->lParam;
+        rows->asRead = false;
+    }
     if (item->mask & LVIF_STATE) {
         LVITEMW state = *item;
         state.mask = LVIF_STATE;
@@ -285,6 +288,7 @@ LRESULT CALLBACK PhraseListProc(HWND list, UINT message, WPARAM wParam, LPARAM l
             if (offset != 0)
                 rows->unused += wcslen(TextAt(*rows, offset)) + 1;
         rows->rows.erase(rows->rows.begin() + wParam);
+        rows->asRead = false;
         CompactTexts(rows);
         return DefSubclassProc(list, message, wParam, lParam);
     case LVM_DELETEALLITEMS:
@@ -371,13 +375,11 @@ bool LoadedTieBefore(const void *context, UINT a, UINT b)
 
 }  // namespace
 
-void LoadPhraseRows(HWND list, sqlite3_stmt *statement)
+namespace {
+
+// Reads the statement's rows into rows, which are empty, and puts them in list order.
+void ReadRows(PhraseRows *rows, sqlite3_stmt *statement)
 {
-    PhraseRows *rows = RowsOf(list);
-    if (!rows)
-        return;
-    // Emptied through the list first, so that its selection and focus go with the old rows.
-    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
     std::vector<PhraseRow> loaded;
     std::vector<bool> nullSource;
     RowOrder *sorting = StartRowOrder();
@@ -397,6 +399,31 @@ void LoadPhraseRows(HWND list, sqlite3_stmt *statement)
     for (UINT index : order)
         rows->rows.push_back(loaded[index]);
     rows->texts.shrink_to_fit();
+}
+
+}  // namespace
+
+void LoadPhraseRows(HWND list, sqlite3_stmt *statement)
+{
+    PhraseRows *rows = RowsOf(list);
+    if (!rows)
+        return;
+    RowsOrigin now;
+    bool known = OriginOf(statement, &now);
+    // The rows shown are kept for coming back to, when nothing has changed since they were read.
+    if (rows->asRead && known && SameStoreState(rows->origin, now))
+        KeepRows(&rows->keeper, {std::move(rows->origin), std::move(rows->texts), std::move(rows->rows)});
+    // Emptied through the list first, so that its selection and focus go with the old rows.
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    KeptRows kept;
+    if (known && TakeKeptRows(&rows->keeper, now, &kept)) {
+        rows->texts.swap(kept.texts);
+        rows->rows.swap(kept.rows);
+    } else {
+        ReadRows(rows, statement);
+    }
+    rows->origin = std::move(now);
+    rows->asRead = known;
     SendMessageW(list, LVM_SETITEMCOUNT, rows->rows.size(), 0);
 }
 
@@ -461,6 +488,12 @@ size_t PhraseRowsBytes(HWND list, size_t *textBytes)
     for (size_t row = 0; row < rows->rows.size(); row++)
         *textBytes += (wcslen(RowText(*rows, row, 0)) + wcslen(RowText(*rows, row, 1))) * sizeof(wchar_t);
     return sizeof(PhraseRows) + rows->texts.capacity() * sizeof(wchar_t) + rows->rows.capacity() * sizeof(PhraseRow);
+}
+
+size_t KeptPhraseRowsBytes(HWND list)
+{
+    PhraseRows *rows = RowsOf(list);
+    return rows ? KeptRowsBytes(rows->keeper) : 0;
 }
 
 bool AnswerPhraseListNotify(const NMHDR *header, LRESULT *result)

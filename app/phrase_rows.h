@@ -17,6 +17,8 @@ void AttachPhraseRows(HWND list);
 // placed as a sorted list view given them in the order of ORDER BY SOURCE places them: by lstrcmpW
 // on the source, sources that compare equal so in the reverse of that order. The statement needs
 // no ORDER BY: sorting here is cheaper. The selection is cleared.
+// The rows replaced are kept while nothing is written to the store, and a statement of the same
+// text on the same connection then gets them back without being stepped.
 void LoadPhraseRows(HWND list, sqlite3_stmt *statement);
 
 // Answers the notifications an owner-data list sends its parent for rows (LVN_GETDISPINFOW,
@@ -26,6 +28,8 @@ bool AnswerPhraseListNotify(const NMHDR *header, LRESULT *result);
 // The bytes the rows of list hold, and in *textBytes the UTF-16 bytes of their texts alone
 // (terminators not counted): what a benchmark compares.
 size_t PhraseRowsBytes(HWND list, size_t *textBytes);
+// The bytes the rows kept of categories left hold.
+size_t KeptPhraseRowsBytes(HWND list);
 
 // The first row after row `after` (-1: from the top), going round once, whose source or target holds
 // text; case is ignored unless matchCase. -1 when none does.

@@ -9,6 +9,9 @@
 namespace {
 
 constexpr size_t kBatchUnits = 32768;
+// A sort key takes a few bytes for each unit of its text (its weights) and a few more (separators).
+constexpr int kKeyBytesPerUnit = 6;
+constexpr int kKeyBytesMore = 16;
 // Below this many rows a second thread costs more than it saves.
 constexpr UINT kRowsWorthAThread = 2048;
 
@@ -57,14 +60,22 @@ void KeyBatch(RowOrder *order, const std::wstring &batch)
     for (size_t at = 0; at < batch.size();) {
         const wchar_t *text = batch.c_str() + at;
         int length = static_cast<int>(wcslen(text));
-        int size = LCMapStringW(order->locale, LCMAP_SORTKEY, text, length + 1, nullptr, 0);
-        order->starts.push_back(order->keys.size());
-        order->lengths.push_back(size > 0 ? static_cast<UINT>(size) : 0);
-        if (size > 0) {
-            order->keys.resize(order->keys.size() + size);
-            LCMapStringW(order->locale, LCMAP_SORTKEY, text, length + 1,
-                         reinterpret_cast<LPWSTR>(order->keys.data() + order->keys.size() - size), size);
+        size_t start = order->keys.size();
+        // Made straight into room that nearly every key fits, asking for the size only when it does not.
+        int room = length * kKeyBytesPerUnit + kKeyBytesMore;
+        order->keys.resize(start + room);
+        int size = LCMapStringW(order->locale, LCMAP_SORTKEY, text, length + 1,
+                                reinterpret_cast<LPWSTR>(order->keys.data() + start), room);
+        if (size == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+            room = LCMapStringW(order->locale, LCMAP_SORTKEY, text, length + 1, nullptr, 0);
+            order->keys.resize(start + std::max(room, 0));
+            size = room > 0 ? LCMapStringW(order->locale, LCMAP_SORTKEY, text, length + 1,
+                                           reinterpret_cast<LPWSTR>(order->keys.data() + start), room)
+                            : 0;
         }
+        order->keys.resize(start + std::max(size, 0));
+        order->starts.push_back(start);
+        order->lengths.push_back(static_cast<UINT>(std::max(size, 0)));
         at += length + 1;
     }
     UINT last = static_cast<UINT>(order->starts.size());

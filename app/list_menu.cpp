@@ -79,11 +79,8 @@ static void AttachSubmenu(HMENU popup, UINT command, HMENU submenu)
 static void CopySelectedRows(sqlite3 *db, HWND list, int category)
 {
     BeginTransaction(db);
-    int found = FirstSelectedRow(list);
-    while (found != -1) {
-        CopyPhrase(db, static_cast<int>(RowId(list, found)), category);
-        found = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, found, LVNI_SELECTED));
-    }
+    for (LPARAM id : SelectedRowIds(list, false))
+        CopyPhrase(db, static_cast<int>(id), category);
     CommitTransaction(db);
 }
 

@@ -17,7 +17,6 @@
 namespace {
 
 constexpr UINT_PTR kSubclassId = 12;
-const wchar_t kRowsProperty[] = L"LingotrovePhraseRows";
 
 // Texts are kept in one buffer, each followed by its terminator, so a row costs a few bytes more
 // than its texts.
@@ -29,11 +28,15 @@ struct PhraseRows {
     bool asRead;                    // the rows are exactly what origin read: none changed since
     RowsOrigin origin;
     RowKeeper keeper;               // the rows of categories left
+    WNDPROC listProc;               // the list view's own procedure
 };
 
+// The rows are found through the list's user data, which the list view leaves to its owner, and
+// not through a window property: under Wine every property lookup is a round trip to the server,
+// and the list's parent looks them up for every notification, a few per row removed.
 PhraseRows *RowsOf(HWND list)
 {
-    return static_cast<PhraseRows *>(GetPropW(list, kRowsProperty));
+    return reinterpret_cast<PhraseRows *>(GetWindowLongPtrW(list, GWLP_USERDATA));
 }
 
 const wchar_t *TextAt(const PhraseRows &rows, UINT offset)
@@ -84,6 +87,14 @@ void CompactTexts(PhraseRows *rows)
     }
     rows->texts.swap(kept);
     rows->unused = 0;
+}
+
+// Counts a row's texts as unused, for a row about to go.
+void ReleaseTexts(PhraseRows *rows, const PhraseRow &row)
+{
+    for (UINT offset : {row.source, row.target})
+        if (offset != 0)
+            rows->unused += wcslen(TextAt(*rows, offset)) + 1;
 }
 
 void ReplaceText(PhraseRows *rows, UINT *offset, const wchar_t *text)
@@ -259,6 +270,50 @@ int FindItem(const PhraseRows &rows, int start, const LVFINDINFOW *find)
     return -1;
 }
 
+// Asks the list view itself. Under Wine each DefSubclassProc looks the subclass up in the window's
+// properties, kept by the server: a round trip per call, which a call per row makes seconds.
+LRESULT AskList(HWND list, const PhraseRows &rows, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return CallWindowProcW(rows.listProc, list, message, wParam, lParam);
+}
+
+// SelectedRowIds answered from the rows: the list is asked without a message per row, and removed
+// rows leave the rows in one pass at the end.
+LRESULT SelectedRows(HWND list, PhraseRows *rows, bool remove, std::vector<LPARAM> *ids)
+{
+    if (!ids)
+        return FALSE;
+    std::vector<bool> removed(remove ? rows->rows.size() : 0);
+    size_t before = 0;     // rows removed above the one found
+    int found = static_cast<int>(AskList(list, *rows, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    while (found != -1 && ValidRow(*rows, found + before)) {
+        size_t row = found + before;
+        ids->push_back(rows->rows[row].id);
+        if (!remove) {
+            found = static_cast<int>(AskList(list, *rows, LVM_GETNEXTITEM, found, LVNI_SELECTED));
+            continue;
+        }
+        removed[row] = true;
+        before++;
+        AskList(list, *rows, LVM_DELETEITEM, found, 0);
+        found = static_cast<int>(AskList(list, *rows, LVM_GETNEXTITEM, found - 1, LVNI_SELECTED));
+    }
+    if (before == 0)
+        return TRUE;
+    size_t kept = 0;
+    for (size_t row = 0; row < rows->rows.size(); row++) {
+        if (!removed[row]) {
+            rows->rows[kept++] = rows->rows[row];
+            continue;
+        }
+        ReleaseTexts(rows, rows->rows[row]);
+    }
+    rows->rows.resize(kept);
+    rows->asRead = false;
+    CompactTexts(rows);
+    return TRUE;
+}
+
 LRESULT CALLBACK PhraseListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
 {
     PhraseRows *rows = reinterpret_cast<PhraseRows *>(data);
@@ -284,9 +339,7 @@ LRESULT CALLBACK PhraseListProc(HWND list, UINT message, WPARAM wParam, LPARAM l
     case LVM_DELETEITEM:
         if (!ValidRow(*rows, wParam))
             return FALSE;
-        for (UINT offset : {rows->rows[wParam].source, rows->rows[wParam].target})
-            if (offset != 0)
-                rows->unused += wcslen(TextAt(*rows, offset)) + 1;
+        ReleaseTexts(rows, rows->rows[wParam]);
         rows->rows.erase(rows->rows.begin() + wParam);
         rows->asRead = false;
         CompactTexts(rows);
@@ -296,10 +349,12 @@ LRESULT CALLBACK PhraseListProc(HWND list, UINT message, WPARAM wParam, LPARAM l
         return DefSubclassProc(list, message, wParam, lParam);
     case WM_NCDESTROY:
         RemoveWindowSubclass(list, PhraseListProc, kSubclassId);
-        RemovePropW(list, kRowsProperty);
+        SetWindowLongPtrW(list, GWLP_USERDATA, 0);
         delete rows;
         break;
     default:
+        if (message == SelectedRowsMessage())
+            return SelectedRows(list, rows, wParam != 0, reinterpret_cast<std::vector<LPARAM> *>(lParam));
         break;
     }
     return DefSubclassProc(list, message, wParam, lParam);
@@ -311,7 +366,8 @@ void AttachPhraseRows(HWND list)
 {
     PhraseRows *rows = new PhraseRows();
     ClearRows(rows);
-    SetPropW(list, kRowsProperty, rows);
+    SetWindowLongPtrW(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(rows));
+    rows->listProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(list, GWLP_WNDPROC));
     SetWindowSubclass(list, PhraseListProc, kSubclassId, reinterpret_cast<DWORD_PTR>(rows));
 }
 

@@ -2,8 +2,8 @@
 // only the number of rows, the selection and the focus, so filling or emptying it costs the same
 // at any size. To the rest of the program it still behaves as the sorted list it was: inserting,
 // reading, changing, finding and deleting rows through the list's messages works on these rows
-// (the list is subclassed), and the texts reach the screen and screen readers through
-// LVN_GETDISPINFO. Main thread only.
+// (the list is subclassed), SelectedRowIds is answered in one message, and the texts reach the
+// screen and screen readers through LVN_GETDISPINFO. Main thread only.
 #pragma once
 
 #include <windows.h>

@@ -36,6 +36,29 @@ int FirstSelectedRow(HWND list)
     return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
+UINT SelectedRowsMessage()
+{
+    static UINT message = RegisterWindowMessageW(L"LingotroveSelectedRows");
+    return message;
+}
+
+std::vector<LPARAM> SelectedRowIds(HWND list, bool remove)
+{
+    std::vector<LPARAM> ids;
+    if (SendMessageW(list, SelectedRowsMessage(), remove, reinterpret_cast<LPARAM>(&ids)))
+        return ids;
+    ids.clear();
+    int found = FirstSelectedRow(list);
+    while (found != -1) {
+        ids.push_back(RowId(list, found));
+        if (remove)
+            SendMessageW(list, LVM_DELETEITEM, found, 0);
+        // After a removal the next row stands where the removed one was.
+        found = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, remove ? found - 1 : found, LVNI_SELECTED));
+    }
+    return ids;
+}
+
 LPARAM RowId(HWND list, int row)
 {
     LVITEMW item = {};

@@ -37,6 +37,15 @@ int FirstSelectedRow(HWND list);
 
 LPARAM RowId(HWND list, int row);
 
+// The ids of list's selected rows, top to bottom. With remove set, those rows leave the list as
+// LVM_DELETEITEM takes them, one after another from the top. A list that keeps its own rows may
+// answer SelectedRowsMessage and so spare a few messages per row; any other list is asked row by row.
+std::vector<LPARAM> SelectedRowIds(HWND list, bool remove);
+
+// The message SelectedRowIds sends first: wParam is remove, lParam the std::vector<LPARAM> to fill.
+// A list that answers it returns TRUE; one that does not leaves the vector as it is.
+UINT SelectedRowsMessage();
+
 // Sets the texts of columns 0 and 1 of a row; a null text leaves its column as it is.
 void SetRowTexts(HWND list, int row, const wchar_t *first, const wchar_t *second);
 

@@ -23,14 +23,8 @@ void ForEachSelectedRow(sqlite3 *db, HWND list, RowOperation operation, int extr
         return;
     BeginTransaction(db);
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    int found = FirstSelectedRow(list);
-    while (found != -1) {
-        int id = static_cast<int>(RowId(list, found));
-        SendMessageW(list, LVM_DELETEITEM, found, 0);
-        operation(db, id, extra);
-        // The next row now stands where the deleted one was.
-        found = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, found - 1, LVNI_SELECTED));
-    }
+    for (LPARAM id : SelectedRowIds(list, true))
+        operation(db, static_cast<int>(id), extra);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     CommitTransaction(db);

@@ -6,6 +6,7 @@
 
 #include "store/phrase_store.h"
 
-// Removes every selected row of list, top to bottom, and runs operation on its record id with
-// extra, all inside one transaction. With confirm set, asks first (No changes nothing).
+// Removes every selected row of list, top to bottom, and runs operation on their record ids in
+// that order with extra, all inside one transaction. With confirm set, asks first (No changes
+// nothing).
 void ForEachSelectedRow(sqlite3 *db, HWND list, RowOperation operation, int extra, BOOL confirm);

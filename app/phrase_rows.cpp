@@ -134,6 +134,13 @@ size_t SortedPlace(const PhraseRows &rows, const wchar_t *source)
     return low;
 }
 
+// Asks the list view itself. Under Wine each DefSubclassProc looks the subclass up in the window's
+// properties, kept by the server: a round trip per call, which a call per row makes seconds.
+LRESULT AskList(HWND list, const PhraseRows &rows, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return CallWindowProcW(rows.listProc, list, message, wParam, lParam);
+}
+
 // Moves the selection and focus of the rows from first on one row down, after a row has come in
 // above them: they stay with their pairs, as in a list that keeps its own rows. The list reports
 // these changes to its parent; they are no choice of the user's and are not passed on.
@@ -141,23 +148,23 @@ void MoveStatesDown(HWND list, PhraseRows *rows, int first)
 {
     rows->moving = true;
     std::vector<int> selected;
-    for (int row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, first - 1, LVNI_SELECTED)); row != -1;
-         row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, row, LVNI_SELECTED)))
+    for (int row = static_cast<int>(AskList(list, *rows, LVM_GETNEXTITEM, first - 1, LVNI_SELECTED)); row != -1;
+         row = static_cast<int>(AskList(list, *rows, LVM_GETNEXTITEM, row, LVNI_SELECTED)))
         selected.push_back(row);
-    int focused = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    int focused = static_cast<int>(AskList(list, *rows, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
     for (auto row = selected.rbegin(); row != selected.rend(); ++row) {
         LVITEMW item = {};
         item.stateMask = LVIS_SELECTED;
         item.state = LVIS_SELECTED;
-        SendMessageW(list, LVM_SETITEMSTATE, *row + 1, reinterpret_cast<LPARAM>(&item));
+        AskList(list, *rows, LVM_SETITEMSTATE, *row + 1, reinterpret_cast<LPARAM>(&item));
         item.state = 0;
-        SendMessageW(list, LVM_SETITEMSTATE, *row, reinterpret_cast<LPARAM>(&item));
+        AskList(list, *rows, LVM_SETITEMSTATE, *row, reinterpret_cast<LPARAM>(&item));
     }
     if (focused >= first) {
         LVITEMW item = {};
         item.stateMask = LVIS_FOCUSED;
         item.state = LVIS_FOCUSED;
-        SendMessageW(list, LVM_SETITEMSTATE, focused + 1, reinterpret_cast<LPARAM>(&item));
+        AskList(list, *rows, LVM_SETITEMSTATE, focused + 1, reinterpret_cast<LPARAM>(&item));
     }
     rows->moving = false;
 }
@@ -268,13 +275,6 @@ int FindItem(const PhraseRows &rows, int start, const LVFINDINFOW *find)
         }
     }
     return -1;
-}
-
-// Asks the list view itself. Under Wine each DefSubclassProc looks the subclass up in the window's
-// properties, kept by the server: a round trip per call, which a call per row makes seconds.
-LRESULT AskList(HWND list, const PhraseRows &rows, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return CallWindowProcW(rows.listProc, list, message, wParam, lParam);
 }
 
 // SelectedRowIds answered from the rows: the list is asked without a message per row, and removed

@@ -79,11 +79,14 @@ void KeepRows(RowKeeper *keeper, KeptRows &&rows)
     keeper->kept.push_front(std::move(rows));
     size_t bytes = 0, count = 0;
     for (auto set = keeper->kept.begin(); set != keeper->kept.end();) {
-        bytes += BytesOf(*set);
-        if (++count > kMostKept || bytes > kKeptBudget)
+        size_t setBytes = BytesOf(*set);
+        if (count == kMostKept || bytes + setBytes > kKeptBudget) {
             set = keeper->kept.erase(set);
-        else
+        } else {
+            bytes += setBytes;
+            count++;
             ++set;
+        }
     }
 }
 

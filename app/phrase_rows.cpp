@@ -25,6 +25,7 @@ struct PhraseRows {
     std::vector<PhraseRow> rows;    // in list order
     size_t unused;                  // units of texts no row points at any more
     bool moving;                    // selection and focus are following rows moved down
+    bool removing;                  // selected rows are leaving
     bool asRead;                    // the rows are exactly what origin read: none changed since
     RowsOrigin origin;
     RowKeeper keeper;               // the rows of categories left
@@ -278,26 +279,30 @@ int FindItem(const PhraseRows &rows, int start, const LVFINDINFOW *find)
 }
 
 // SelectedRowIds answered from the rows: the list is asked without a message per row, and removed
-// rows leave the rows in one pass at the end.
+// rows leave the rows in one pass at the end. Until then the rows still hold those removed, so the
+// list's notifications meanwhile are not passed on (its parent could ask for a row by its index);
+// the parent acts on none of those removing rows brings anyway.
 LRESULT SelectedRows(HWND list, PhraseRows *rows, bool remove, std::vector<LPARAM> *ids)
 {
-    if (!ids)
-        return FALSE;
     std::vector<bool> removed(remove ? rows->rows.size() : 0);
     size_t before = 0;     // rows removed above the one found
+    rows->removing = remove;
     int found = static_cast<int>(AskList(list, *rows, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     while (found != -1 && ValidRow(*rows, found + before)) {
         size_t row = found + before;
-        ids->push_back(rows->rows[row].id);
         if (!remove) {
+            ids->push_back(rows->rows[row].id);
             found = static_cast<int>(AskList(list, *rows, LVM_GETNEXTITEM, found, LVNI_SELECTED));
             continue;
         }
+        if (!AskList(list, *rows, LVM_DELETEITEM, found, 0))
+            break;
+        ids->push_back(rows->rows[row].id);
         removed[row] = true;
         before++;
-        AskList(list, *rows, LVM_DELETEITEM, found, 0);
         found = static_cast<int>(AskList(list, *rows, LVM_GETNEXTITEM, found - 1, LVNI_SELECTED));
     }
+    rows->removing = false;
     if (before == 0)
         return TRUE;
     size_t kept = 0;
@@ -353,7 +358,8 @@ LRESULT CALLBACK PhraseListProc(HWND list, UINT message, WPARAM wParam, LPARAM l
         delete rows;
         break;
     default:
-        if (message == SelectedRowsMessage())
+        // lParam points into the sender's memory: only this thread's own request is honoured.
+        if (message == SelectedRowsMessage() && lParam && InSendMessageEx(nullptr) == ISMEX_NOSEND)
             return SelectedRows(list, rows, wParam != 0, reinterpret_cast<std::vector<LPARAM> *>(lParam));
         break;
     }
@@ -367,7 +373,8 @@ void AttachPhraseRows(HWND list)
     PhraseRows *rows = new PhraseRows();
     ClearRows(rows);
     SetWindowLongPtrW(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(rows));
-    rows->listProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(list, GWLP_WNDPROC));
+    // The class's procedure, not the window's: that may be a subclass installed before this one.
+    rows->listProc = reinterpret_cast<WNDPROC>(GetClassLongPtrW(list, GCLP_WNDPROC));
     SetWindowSubclass(list, PhraseListProc, kSubclassId, reinterpret_cast<DWORD_PTR>(rows));
 }
 
@@ -429,17 +436,16 @@ bool LoadedTieBefore(const void *context, UINT a, UINT b)
     return order != 0 ? order > 0 : rowA.id > rowB.id;
 }
 
-}  // namespace
-
-namespace {
-
-// Reads the statement's rows into rows, which are empty, and puts them in list order.
-void ReadRows(PhraseRows *rows, sqlite3_stmt *statement)
+// Reads the statement's rows into rows, which are empty, and puts them in list order. Returns
+// whether every row was read: false when a step failed (the store busy or unreadable) and the
+// rows are only those read before.
+bool ReadRows(PhraseRows *rows, sqlite3_stmt *statement)
 {
     std::vector<PhraseRow> loaded;
     std::vector<bool> nullSource;
     RowOrder *sorting = StartRowOrder();
-    while (sqlite3_step(statement) == SQLITE_ROW) {
+    int step;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
         nullSource.push_back(sqlite3_column_type(statement, 1) == SQLITE_NULL);
         const wchar_t *source = ColumnText(statement, 1);
         size_t sourceLength = wcslen(source);
@@ -455,6 +461,7 @@ void ReadRows(PhraseRows *rows, sqlite3_stmt *statement)
     for (UINT index : order)
         rows->rows.push_back(loaded[index]);
     rows->texts.shrink_to_fit();
+    return step == SQLITE_DONE;
 }
 
 }  // namespace
@@ -475,8 +482,8 @@ void LoadPhraseRows(HWND list, sqlite3_stmt *statement)
     if (known && TakeKeptRows(&rows->keeper, now, &kept)) {
         rows->texts.swap(kept.texts);
         rows->rows.swap(kept.rows);
-    } else {
-        ReadRows(rows, statement);
+    } else if (!ReadRows(rows, statement)) {
+        known = false;
     }
     rows->origin = std::move(now);
     rows->asRead = known;
@@ -564,8 +571,8 @@ bool AnswerPhraseListNotify(const NMHDR *header, LRESULT *result)
         *result = 0;
         return true;
     }
-    if (rows->moving && (header->code == LVN_ITEMCHANGED || header->code == LVN_ITEMCHANGING ||
-                         header->code == LVN_ODSTATECHANGED)) {
+    if ((rows->moving || rows->removing) && (header->code == LVN_ITEMCHANGED || header->code == LVN_ITEMCHANGING ||
+                                             header->code == LVN_ODSTATECHANGED || header->code == LVN_DELETEITEM)) {
         *result = 0;
         return true;
     }

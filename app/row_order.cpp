@@ -12,6 +12,8 @@ constexpr size_t kBatchUnits = 32768;
 // A sort key takes a few bytes for each unit of its text (its weights) and a few more (separators).
 constexpr int kKeyBytesPerUnit = 6;
 constexpr int kKeyBytesMore = 16;
+// Longer texts have their key's size asked for: the room guessed would be too much to set aside.
+constexpr int kLongestGuessed = 4096;
 // Below this many rows a second thread costs more than it saves.
 constexpr UINT kRowsWorthAThread = 2048;
 
@@ -62,12 +64,15 @@ void KeyBatch(RowOrder *order, const std::wstring &batch)
         int length = static_cast<int>(wcslen(text));
         size_t start = order->keys.size();
         // Made straight into room that nearly every key fits, asking for the size only when it does not.
-        int room = length * kKeyBytesPerUnit + kKeyBytesMore;
-        order->keys.resize(start + room);
-        int size = LCMapStringW(order->locale, LCMAP_SORTKEY, text, length + 1,
+        int size = 0;
+        if (length < kLongestGuessed) {
+            int room = length * kKeyBytesPerUnit + kKeyBytesMore;
+            order->keys.resize(start + room);
+            size = LCMapStringW(order->locale, LCMAP_SORTKEY, text, length + 1,
                                 reinterpret_cast<LPWSTR>(order->keys.data() + start), room);
-        if (size == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-            room = LCMapStringW(order->locale, LCMAP_SORTKEY, text, length + 1, nullptr, 0);
+        }
+        if (size == 0) {
+            int room = LCMapStringW(order->locale, LCMAP_SORTKEY, text, length + 1, nullptr, 0);
             order->keys.resize(start + std::max(room, 0));
             size = room > 0 ? LCMapStringW(order->locale, LCMAP_SORTKEY, text, length + 1,
                                            reinterpret_cast<LPWSTR>(order->keys.data() + start), room)

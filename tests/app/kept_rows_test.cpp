@@ -6,6 +6,9 @@
 
 #include <commctrl.h>
 
+#include <functional>
+
+#include "app/kept_rows.h"
 #include "common/list_rows.h"
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
@@ -18,7 +21,8 @@ typedef std::vector<std::wstring> Texts;
 class KeptRowsTest : public MainWindowTest {
 protected:
     int food = 0, travel = 0;
-    int reads = 0;      // times the list's statement was run
+    int reads = 0;              // times the list's statement was run
+    bool interruptRead = false; // cut the next one short
 
     void SetUp() override
     {
@@ -35,13 +39,19 @@ protected:
     }
     void CountReads()
     {
-        sqlite3_trace_v2(shell.db, SQLITE_TRACE_STMT, CountRead, &reads);
+        sqlite3_trace_v2(shell.db, SQLITE_TRACE_STMT, CountRead, this);
     }
-    static int CountRead(unsigned, void *counter, void *statement, void *)
+    static int CountRead(unsigned, void *context, void *statement, void *)
     {
+        KeptRowsTest *test = static_cast<KeptRowsTest *>(context);
         const char *sql = sqlite3_sql(static_cast<sqlite3_stmt *>(statement));
-        if (strncmp(sql, "SELECT ID,SOURCE,TARGET FROM PHRASE", 35) == 0)
-            ++*static_cast<int *>(counter);
+        if (strncmp(sql, "SELECT ID,SOURCE,TARGET FROM PHRASE", 35) != 0)
+            return 0;
+        test->reads++;
+        // Taken up at the read's next step, as a store gone busy or unreadable would stop it.
+        if (test->interruptRead)
+            sqlite3_interrupt(test->shell.db);
+        test->interruptRead = false;
         return 0;
     }
     void Choose(int category)
@@ -89,6 +99,15 @@ TEST_F(KeptRowsTest, ComingBackShowsTheKeptRowsUntilTheStoreChanges)
          true},
         {"the list's row changed, not the store",
          [this] { SetRowTexts(Item(IDC_PHRASE_LIST), 1, L"water", L"changed"); }, nullptr, before, true},
+        {"a read cut short",
+         [&] {
+             Write(shell.db, "UPDATE CATEGORY SET DESCRIPTION='Trips' WHERE DESCRIPTION='Travel'");
+             Choose(travel);
+             interruptRead = true;
+             Choose(food);
+             ASSERT_NE(Shown(), before);
+         },
+         nullptr, before, true},
         {"read in a transaction rolled back",
          [&] {
              Write(shell.db, "BEGIN");
@@ -155,6 +174,37 @@ TEST_F(KeptRowsTest, KeptRowsWorkAsReadOnes)
     Choose(food);
     EXPECT_EQ(Shown(), (Texts{L"bread|pan", L"water|agua"}));
     EXPECT_EQ(reads, 1);
+}
+
+TEST(RowKeeperTest, KeepsTheLatestSetsWithinItsMemory)
+{
+    auto set = [](const char *sql, size_t rows) {
+        KeptRows kept;
+        kept.origin.sql = sql;
+        kept.texts.assign(1, L'\0');
+        kept.rows.resize(rows);
+        return kept;
+    };
+    auto sqls = [](const RowKeeper &keeper) {
+        std::vector<std::string> names;
+        for (const KeptRows &kept : keeper.kept)
+            names.push_back(kept.origin.sql);
+        return names;
+    };
+    RowKeeper keeper;
+    for (const char *sql : {"1", "2", "3", "4", "5", "6", "7", "8", "9"})
+        KeepRows(&keeper, set(sql, 10));
+    EXPECT_EQ(sqls(keeper), (std::vector<std::string>{"9", "8", "7", "6", "5", "4", "3", "2"}));
+    // A set larger than all may take is not kept, and costs the others nothing.
+    KeepRows(&keeper, set("huge", (33u << 20) / sizeof(PhraseRow)));
+    EXPECT_EQ(sqls(keeper).size(), 8u);
+    EXPECT_EQ(sqls(keeper)[0], "9");
+    // One that no longer fits beside those kept later goes; the small ones still fit.
+    KeepRows(&keeper, set("large 1", (12u << 20) / sizeof(PhraseRow)));
+    KeepRows(&keeper, set("large 2", (12u << 20) / sizeof(PhraseRow)));
+    KeepRows(&keeper, set("large 3", (12u << 20) / sizeof(PhraseRow)));
+    EXPECT_EQ(sqls(keeper), (std::vector<std::string>{"large 3", "large 2", "9", "8", "7", "6", "5", "4"}));
+    EXPECT_LE(KeptRowsBytes(keeper), 32u << 20);
 }
 
 }  // namespace

@@ -61,6 +61,11 @@ ListState FillSelectAndAsk(HWND list, const std::vector<int> &select, int focus,
     return state;
 }
 
+LRESULT CALLBACK PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
 TEST(SelectedRowsTest, ThePhraseListAnswersAsAListAskedRowByRow)
 {
     // Rows in list order: apple banana cherry date fig grape kiwi lemon.
@@ -79,12 +84,16 @@ TEST(SelectedRowsTest, ThePhraseListAnswersAsAListAskedRowByRow)
         {{5, 6}, 6},
     };
     for (const Case &c : cases)
-        for (bool remove : {false, true}) {
+        for (bool remove : {false, true})
+        for (bool subclassedFirst : {false, true}) {
             SCOPED_TRACE(testing::Message() << "selected " << c.select.size() << " rows from "
                                             << (c.select.empty() ? -1 : c.select[0]) << ", focus " << c.focus
-                                            << (remove ? ", removed" : ""));
+                                            << (remove ? ", removed" : "")
+                                            << (subclassedFirst ? ", the list subclassed before" : ""));
             HWND plain = MakeList(LVS_SORTASCENDING);
             HWND phrases = MakeList(LVS_OWNERDATA);
+            if (subclassedFirst)
+                SetWindowSubclass(phrases, PassOn, 1, 0);
             AttachPhraseRows(phrases);
             ListState expected = FillSelectAndAsk(plain, c.select, c.focus, remove);
             ListState answered = FillSelectAndAsk(phrases, c.select, c.focus, remove);
@@ -101,6 +110,41 @@ TEST(SelectedRowsTest, ThePhraseListAnswersAsAListAskedRowByRow)
             DestroyWindow(plain);
             DestroyWindow(phrases);
         }
+}
+
+struct Request {
+    HWND list;
+    std::vector<LPARAM> ids;
+    LRESULT answer;
+};
+
+DWORD WINAPI AskFromAnotherThread(void *parameter)
+{
+    Request *request = static_cast<Request *>(parameter);
+    request->answer = SendMessageW(request->list, SelectedRowsMessage(), TRUE, reinterpret_cast<LPARAM>(&request->ids));
+    return 0;
+}
+
+TEST(SelectedRowsTest, OnlyTheListsOwnThreadIsAnswered)
+{
+    // The request carries a pointer into the sender's memory, which from another thread or
+    // process could point anywhere.
+    HWND phrases = MakeList(LVS_OWNERDATA);
+    AttachPhraseRows(phrases);
+    AppendRow(phrases, 1, L"apple", L"manzana");
+    SetState(phrases, 0, LVIS_SELECTED, LVIS_SELECTED);
+    Request request = {phrases, {}, -1};
+    HANDLE thread = CreateThread(nullptr, 0, AskFromAnotherThread, &request, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+    }
+    CloseHandle(thread);
+    EXPECT_EQ(request.answer, 0);
+    EXPECT_TRUE(request.ids.empty());
+    EXPECT_EQ(ListTexts(phrases), (std::vector<std::wstring>{L"apple|manzana"}));
+    DestroyWindow(phrases);
 }
 
 }  // namespace

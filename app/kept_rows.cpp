@@ -31,16 +31,18 @@ std::weak_ptr<const void> MarkOf(sqlite3 *db)
     return *mark;
 }
 
-bool DataVersion(sqlite3 *db, long long *version)
+// SQLite's result: SQLITE_ROW when the version was read.
+int DataVersion(sqlite3 *db, long long *version)
 {
     sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare_v2(db, "PRAGMA data_version", -1, &statement, nullptr) != SQLITE_OK)
-        return false;
-    bool read = sqlite3_step(statement) == SQLITE_ROW;
-    if (read)
+    int result = sqlite3_prepare_v2(db, "PRAGMA data_version", -1, &statement, nullptr);
+    if (result != SQLITE_OK)
+        return result;
+    result = sqlite3_step(statement);
+    if (result == SQLITE_ROW)
         *version = sqlite3_column_int64(statement, 0);
     sqlite3_finalize(statement);
-    return read;
+    return result;
 }
 
 size_t BytesOf(const KeptRows &rows)
@@ -50,21 +52,24 @@ size_t BytesOf(const KeptRows &rows)
 
 }  // namespace
 
-bool OriginOf(sqlite3_stmt *statement, RowsOrigin *origin)
+int OriginOf(sqlite3_stmt *statement, RowsOrigin *origin)
 {
     sqlite3 *db = sqlite3_db_handle(statement);
-    if (!sqlite3_get_autocommit(db) || !DataVersion(db, &origin->dataVersion))
-        return false;
+    if (!sqlite3_get_autocommit(db))
+        return SQLITE_MISUSE;
+    int version = DataVersion(db, &origin->dataVersion);
+    if (version != SQLITE_ROW)
+        return version == SQLITE_BUSY || version == SQLITE_LOCKED ? SQLITE_BUSY : SQLITE_ERROR;
     // With the values bound to it, so that one text asking for different rows is never taken for the same.
     char *sql = sqlite3_expanded_sql(statement);
     if (!sql)
-        return false;
+        return SQLITE_NOMEM;
     origin->sql = sql;
     sqlite3_free(sql);
     origin->connection = MarkOf(db);
     origin->changes = sqlite3_total_changes64(db);
     origin->locale = GetThreadLocale();
-    return !origin->connection.expired();
+    return origin->connection.expired() ? SQLITE_NOMEM : SQLITE_OK;
 }
 
 bool SameStoreState(const RowsOrigin &a, const RowsOrigin &b)

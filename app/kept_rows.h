@@ -29,10 +29,11 @@ struct RowsOrigin {
     LCID locale = 0;                       // the order's
 };
 
-// The origin of the rows statement reads, taken before it is stepped. False when their staying
-// right cannot be told: inside a transaction, which may yet be rolled back, or when the store
-// cannot be asked.
-bool OriginOf(sqlite3_stmt *statement, RowsOrigin *origin);
+// The origin of the rows statement reads, taken before it is stepped. SQLITE_OK when their staying
+// right can be told. SQLITE_BUSY when the store stayed locked by another connection for the whole
+// busy timeout: a read now would most likely wait as long again and fail. Another code when it
+// cannot be told: inside a transaction, which may yet be rolled back, or the store not readable.
+int OriginOf(sqlite3_stmt *statement, RowsOrigin *origin);
 
 // Whether rows read at origin a are still right at b: the same connection, nothing written since,
 // the same order.

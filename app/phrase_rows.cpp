@@ -472,7 +472,8 @@ void LoadPhraseRows(HWND list, sqlite3_stmt *statement)
     if (!rows)
         return;
     RowsOrigin now;
-    bool known = OriginOf(statement, &now);
+    int origin = OriginOf(statement, &now);
+    bool known = origin == SQLITE_OK;
     // The rows shown are kept for coming back to, when nothing has changed since they were read.
     if (rows->asRead && known && SameStoreState(rows->origin, now))
         KeepRows(&rows->keeper, {std::move(rows->origin), std::move(rows->texts), std::move(rows->rows)});
@@ -482,7 +483,9 @@ void LoadPhraseRows(HWND list, sqlite3_stmt *statement)
     if (known && TakeKeptRows(&rows->keeper, now, &kept)) {
         rows->texts.swap(kept.texts);
         rows->rows.swap(kept.rows);
-    } else if (!ReadRows(rows, statement)) {
+    } else if (origin == SQLITE_BUSY || !ReadRows(rows, statement)) {
+        // A store locked all through the busy timeout is not waited for a second time: the list
+        // is left empty, as a read that timed out would have left it.
         known = false;
     }
     rows->origin = std::move(now);

@@ -176,6 +176,30 @@ TEST_F(KeptRowsTest, KeptRowsWorkAsReadOnes)
     EXPECT_EQ(reads, 1);
 }
 
+int CountBusy(void *calls, int)
+{
+    ++*static_cast<int *>(calls);
+    return 0;   // give up at once, as the busy timeout does when it runs out
+}
+
+TEST_F(KeptRowsTest, AStoreLockedAllThroughTheTimeoutIsWaitedForOnce)
+{
+    Choose(food);
+    int waits = 0;
+    sqlite3_busy_handler(shell.db, CountBusy, &waits);
+    sqlite3 *locker = nullptr;
+    ASSERT_EQ(sqlite3_open16(dbPath.c_str(), &locker), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(locker, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    Choose(travel);
+    EXPECT_EQ(waits, 1);
+    EXPECT_TRUE(Shown().empty());
+    sqlite3_exec(locker, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(locker);
+    Choose(food);
+    Choose(travel);
+    EXPECT_EQ(Shown(), (Texts{L"train|tren"}));
+}
+
 TEST(RowKeeperTest, KeepsTheLatestSetsWithinItsMemory)
 {
     auto set = [](const char *sql, size_t rows) {

@@ -50,15 +50,10 @@ struct CategoryClause {
     }
 };
 
-// How many of REVIEW and REVIEWLOG the store holds (0 to 2), or -1 when it cannot be read.
-int CountReviewTables(sqlite3 *db)
+// Which of REVIEW and REVIEWLOG the store holds. False when it cannot be read.
+bool FindReviewTables(sqlite3 *db, bool *review, bool *log)
 {
-    wchar_t count[16];
-    if (!QueryFirstText(db, L"SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND "
-                            L"upper(name) IN ('REVIEW','REVIEWLOG')",
-                        count, 16))
-        return -1;
-    return count[0] - L'0';
+    return StoreHasTable(db, L"REVIEW", review) && StoreHasTable(db, L"REVIEWLOG", log);
 }
 
 // Appends the pairs a query gives (ID, SOURCE, TARGET, TLANGUAGEID).
@@ -118,10 +113,10 @@ const wchar_t *NewPairCondition(bool reviewTables)
 
 bool ChoosePairs(sqlite3 *db, int categoryId, UnixTime now, std::vector<ReviewPair> *pairs)
 {
-    int tables = CountReviewTables(db);
-    if (tables < 0)
+    bool review = false, log = false;
+    if (!FindReviewTables(db, &review, &log))
         return false;
-    bool reviewTables = tables == 2;
+    bool reviewTables = review && log;
     CategoryClause category(categoryId);
     wchar_t sql[kSqlUnits];
     int newPairs = kNewPairsPerDay;
@@ -149,10 +144,10 @@ bool ChoosePairs(sqlite3 *db, int categoryId, UnixTime now, std::vector<ReviewPa
 
 bool FindNextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *next)
 {
-    int tables = CountReviewTables(db);
-    if (tables < 0)
+    bool review = false, log = false;
+    if (!FindReviewTables(db, &review, &log))
         return false;
-    bool reviewTables = tables == 2;
+    bool reviewTables = review && log;
     CategoryClause category(categoryId);
     TimeText end(LocalDayEnd(now));
     wchar_t sql[kSqlUnits];
@@ -189,7 +184,7 @@ bool FindNextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *nex
 bool CreateReviewTables(sqlite3 *db)
 {
     bool review = false, log = false;
-    if (!StoreHasTable(db, L"REVIEW", &review) || !StoreHasTable(db, L"REVIEWLOG", &log))
+    if (!FindReviewTables(db, &review, &log))
         return false;
     if (!review && RunStatement(db, L"CREATE TABLE REVIEW(PHRASEID INTEGER PRIMARY KEY, STABILITY REAL, "
                                     L"DIFFICULTY REAL, DUE INTEGER, LAST INTEGER, REPS INTEGER, "

@@ -90,19 +90,24 @@ void CompactTexts(PhraseRows *rows)
     rows->unused = 0;
 }
 
+// Counts a text no row will point at any more as unused (the shared empty text is never counted).
+void ReleaseText(PhraseRows *rows, UINT offset)
+{
+    if (offset != 0)
+        rows->unused += wcslen(TextAt(*rows, offset)) + 1;
+}
+
 // Counts a row's texts as unused, for a row about to go.
 void ReleaseTexts(PhraseRows *rows, const PhraseRow &row)
 {
-    for (UINT offset : {row.source, row.target})
-        if (offset != 0)
-            rows->unused += wcslen(TextAt(*rows, offset)) + 1;
+    ReleaseText(rows, row.source);
+    ReleaseText(rows, row.target);
 }
 
 void ReplaceText(PhraseRows *rows, UINT *offset, const wchar_t *text)
 {
     rows->asRead = false;
-    if (*offset != 0)
-        rows->unused += wcslen(TextAt(*rows, *offset)) + 1;
+    ReleaseText(rows, *offset);
     *offset = StoreText(rows, text, wcslen(text));
 }
 

@@ -79,6 +79,12 @@ bool SameStoreState(const RowsOrigin &a, const RowsOrigin &b)
            a.changes == b.changes && a.locale == b.locale;
 }
 
+bool ReadOnConnection(const RowsOrigin &origin, sqlite3 *db)
+{
+    std::shared_ptr<const void> connection = origin.connection.lock();
+    return connection && connection == MarkOf(db).lock();
+}
+
 void KeepRows(RowKeeper *keeper, KeptRows &&rows)
 {
     keeper->kept.push_front(std::move(rows));

@@ -11,11 +11,12 @@
 #include <string>
 #include <vector>
 
+struct sqlite3;
 struct sqlite3_stmt;
 
 // One row of the list: its pair's ID and where its two texts start in the texts they are kept with.
 struct PhraseRow {
-    LPARAM id;
+    long long id;
     UINT source;
     UINT target;
 };
@@ -38,6 +39,9 @@ int OriginOf(sqlite3_stmt *statement, RowsOrigin *origin);
 // Whether rows read at origin a are still right at b: the same connection, nothing written since,
 // the same order.
 bool SameStoreState(const RowsOrigin &a, const RowsOrigin &b);
+
+// Whether rows read at origin were read on db: rows of a connection closed since never were.
+bool ReadOnConnection(const RowsOrigin &origin, sqlite3 *db);
 
 // A set of rows with its texts, each followed by its terminator; texts[0] is the empty text.
 struct KeptRows {

@@ -14,6 +14,7 @@
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
 #include "store/statement.h"
+#include "store/store_failure.h"
 
 constexpr UINT kMoveFirst = 100;
 constexpr UINT kCopyFirst = 500;
@@ -36,19 +37,19 @@ void SetPopupMenuTracker(PopupMenuTracker tracker)
 
 // Fills the move and copy submenus with every category but the shown one. byIndex receives the
 // ids of the categories offered by position.
-static void AddTargetCategories(sqlite3 *db, int shownCategory, HMENU moveMenu, HMENU copyMenu,
-                                std::vector<int> *byIndex)
+static void AddTargetCategories(sqlite3 *db, RecordId shownCategory, HMENU moveMenu, HMENU copyMenu,
+                                std::vector<RecordId> *byIndex)
 {
     wchar_t sql[128];
     if (!FormatStatement(sql, 128,
-                         L"SELECT ID,DESCRIPTION FROM CATEGORY WHERE ID<>%d ORDER BY DESCRIPTION",
+                         L"SELECT ID,DESCRIPTION FROM CATEGORY WHERE ID<>%lld ORDER BY DESCRIPTION",
                          shownCategory))
         return;
     sqlite3_stmt *statement = nullptr;
     if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
         return;
     while (sqlite3_step(statement) == SQLITE_ROW) {
-        int id = sqlite3_column_int(statement, 0);
+        RecordId id = sqlite3_column_int64(statement, 0);
         const wchar_t *description = ColumnText(statement, 1);
         UINT move, copy;
         if (id >= 1 && id <= kLargestNumberedId) {
@@ -76,12 +77,12 @@ static void AttachSubmenu(HMENU popup, UINT command, HMENU submenu)
     SetMenuItemInfoW(popup, command, FALSE, &info);
 }
 
-static void CopySelectedRows(sqlite3 *db, HWND list, int category)
+// The copies go to another category: the rows stay as they are, and stay selected.
+static void CopySelectedRows(sqlite3 *db, HWND window, HWND list, RecordId category)
 {
-    BeginTransaction(db);
-    for (LPARAM id : SelectedRowIds(list, false))
-        CopyPhrase(db, static_cast<int>(id), category);
-    CommitTransaction(db);
+    int result = RunOnRows(db, SelectedRowIds(list, false), CopyPhrase, category);
+    if (result != SQLITE_OK)
+        ShowStoreFailure(window, IDS_ROWS_NOT_CHANGED, result, true);
 }
 
 void ShowPhraseListMenu(sqlite3 *db, HWND window, HWND list)
@@ -94,8 +95,8 @@ void ShowPhraseListMenu(sqlite3 *db, HWND window, HWND list)
 
     HMENU moveMenu = CreatePopupMenu();
     HMENU copyMenu = CreatePopupMenu();
-    std::vector<int> byIndex;
-    AddTargetCategories(db, static_cast<int>(GetComboSelectionData(window, IDC_CATEGORY)), moveMenu,
+    std::vector<RecordId> byIndex;
+    AddTargetCategories(db, GetComboSelectionData(window, IDC_CATEGORY), moveMenu,
                         copyMenu, &byIndex);
     AttachSubmenu(popup, IDM_LIST_MOVE, moveMenu);
     AttachSubmenu(popup, IDM_LIST_COPY, copyMenu);
@@ -110,9 +111,9 @@ void ShowPhraseListMenu(sqlite3 *db, HWND window, HWND list)
     else if (command >= kMoveFirst && command < kCopyFirst)
         ForEachSelectedRow(db, list, MovePhrase, static_cast<int>(command - kMoveFirst), FALSE);
     else if (command >= kCopyFirst && command <= kCopyFirst + kLargestNumberedId)
-        CopySelectedRows(db, list, static_cast<int>(command - kCopyFirst));
+        CopySelectedRows(db, window, list, static_cast<int>(command - kCopyFirst));
     else if (command >= kMoveByIndex && command < kMoveByIndex + byIndex.size())
         ForEachSelectedRow(db, list, MovePhrase, byIndex[command - kMoveByIndex], FALSE);
     else if (command >= kCopyByIndex && command < kCopyByIndex + byIndex.size())
-        CopySelectedRows(db, list, byIndex[command - kCopyByIndex]);
+        CopySelectedRows(db, window, list, byIndex[command - kCopyByIndex]);
 }

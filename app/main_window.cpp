@@ -161,8 +161,10 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
         EndDialog(window, 0);
         break;
     case IDC_CATEGORY:
-        if (notification == CBN_SELCHANGE)
-            FillPhraseList(window, db);
+        // A category that cannot be read is not shown as empty: the list and the selector stay
+        // on the category shown.
+        if (notification == CBN_SELCHANGE && !FillPhraseList(window, db))
+            SelectListedCategory(window);
         break;
     case IDM_CATEGORY_SETTINGS:
         DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_CATEGORIES), window,
@@ -256,7 +258,7 @@ static void SpeakRow(sqlite3 *db, HWND list, int row)
     wchar_t text[128];
     GetRowText(list, row, 1, text, 128);
     PhraseLanguages languages;
-    if (ReadPhraseLanguages(db, static_cast<int>(RowId(list, row)), &languages))
+    if (ReadPhraseLanguages(db, PhraseRowId(list, row), &languages))
         RequestPronunciation(languages.targetCode, text, true, nullptr);
 }
 

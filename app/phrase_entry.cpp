@@ -3,12 +3,14 @@
 
 #include <commctrl.h>
 
+#include "app/phrase_rows.h"
 #include "app/shell.h"
 #include "common/list_rows.h"
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"
 #include "store/statement.h"
+#include "store/store_failure.h"
 #include "translate/translate.h"
 
 namespace {
@@ -62,17 +64,18 @@ bool AddPhrase(HWND window, sqlite3 *db)
     else if (translation[0] == 0)
         TranslateText(sourceCode, targetCode, phrase, translation);
 
-    int id = InsertPhrase(db, category, source, target, phrase, translation);
+    RecordId id = InsertPhrase(db, category, source, target, phrase, translation);
     if (id == 0) {
+        int cause = sqlite3_errcode(db);
         // A translation fetched for the pair goes into its field, so that nothing is asked twice.
         SetDlgItemTextW(window, IDC_PHRASE, phrase);
         SetDlgItemTextW(window, IDC_TRANSLATION, translation);
-        ShowErrorMessage(window, IDS_NOT_STORED);
+        ShowStoreFailure(window, IDS_NOT_STORED, cause, true);
         return false;
     }
 
     HWND list = GetDlgItem(window, IDC_PHRASE_LIST);
-    int row = AppendRow(list, id, phrase, translation);
+    int row = InsertPhraseRow(list, id, phrase, translation);
     SendMessageW(list, LVM_ENSUREVISIBLE, row, FALSE);
 
     if (bothFilled)
@@ -94,13 +97,14 @@ bool UpdateSelectedPhrase(HWND window, sqlite3 *db)
         return true;
 
     // A pair deleted meanwhile (by another program) is not stored either.
-    if (!UpdatePhrase(db, static_cast<int>(RowId(list, row)), ComboId(window, IDC_SOURCE_LANGUAGE),
+    if (!UpdatePhrase(db, PhraseRowId(list, row), ComboId(window, IDC_SOURCE_LANGUAGE),
                       ComboId(window, IDC_TARGET_LANGUAGE), phrase, translation) ||
         sqlite3_changes(db) == 0) {
-        ShowErrorMessage(window, IDS_NOT_STORED);
+        ShowStoreFailure(window, IDS_NOT_STORED, sqlite3_errcode(db), true);
         return false;
     }
-    SetRowTexts(list, row, phrase, translation);
+    row = SetPhraseRowTexts(list, row, phrase, translation);
+    SendMessageW(list, LVM_ENSUREVISIBLE, row, FALSE);
     return true;
 }
 
@@ -118,7 +122,7 @@ void ShowSelectedPhrase(sqlite3 *db, HWND window, HWND list, int index)
     SetDlgItemTextW(window, IDC_TRANSLATION, text);
 
     PhraseLanguages languages;
-    if (!ReadPhraseLanguages(db, static_cast<int>(RowId(list, index)), &languages))
+    if (!ReadPhraseLanguages(db, PhraseRowId(list, index), &languages))
         return;
     SelectByDescription(window, IDC_SOURCE_LANGUAGE, languages.sourceDescription);
     SelectByDescription(window, IDC_TARGET_LANGUAGE, languages.targetDescription);

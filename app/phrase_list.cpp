@@ -9,6 +9,10 @@
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
 #include "store/statement.h"
+#include "store/store_failure.h"
+
+// What the list notes it shows when no category is selected: no category has this ID.
+constexpr LPARAM kNoCategoryListed = CB_ERR;
 
 void RefillSelector(HWND window, sqlite3 *db, BOOL keep, int controlId, BOOL categories)
 {
@@ -63,26 +67,43 @@ int SelectedCategoryOrNone(HWND window)
     return static_cast<int>(SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETITEMDATA, index, 0));
 }
 
-void FillPhraseList(HWND window, sqlite3 *db)
+bool FillPhraseList(HWND window, sqlite3 *db)
 {
-    int category = SelectedCategoryOrNone(window);
+    bool none = SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETCURSEL, 0, 0) == CB_ERR;
+    LPARAM category = GetComboSelectionData(window, IDC_CATEGORY);
     wchar_t sql[128];
     // With no category selected, the pairs that belong to no existing category: typed before any
     // category existed, or left by another program. Here they can be seen, moved and copied.
-    if (SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETCURSEL, 0, 0) == CB_ERR)
+    if (none)
         wcscpy(sql, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID IS NULL OR "
                     L"CATEGORYID NOT IN (SELECT ID FROM CATEGORY)");
-    else if (!FormatStatement(sql, 128, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID=%d",
-                              category))
-        return;
-    sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
-        return;
-
+    else if (!FormatStatement(sql, 128, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID=%lld",
+                              static_cast<long long>(category)))
+        return false;
     HWND list = GetDlgItem(window, IDC_PHRASE_LIST);
-    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    LoadPhraseRows(list, statement);
-    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
-    sqlite3_finalize(statement);
+    sqlite3_stmt *statement = nullptr;
+    int result = sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr);
+    if (result == SQLITE_OK) {
+        SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+        result = LoadPhraseRows(list, statement, none ? kNoCategoryListed : category);
+        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list, nullptr, TRUE);
+        sqlite3_finalize(statement);
+    }
+    if (result != SQLITE_OK)
+        ShowStoreFailure(window, IDS_LIST_NOT_READ, result, false);
+    return result == SQLITE_OK;
+}
+
+void SelectListedCategory(HWND window)
+{
+    LPARAM listed = PhraseRowsLoadedFor(GetDlgItem(window, IDC_PHRASE_LIST));
+    HWND combo = GetDlgItem(window, IDC_CATEGORY);
+    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    LRESULT index = -1;
+    for (LRESULT i = 0; listed != kNoCategoryListed && i < count && index == -1; i++) {
+        if (SendMessageW(combo, CB_GETITEMDATA, i, 0) == listed)
+            index = i;
+    }
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }

@@ -24,9 +24,14 @@ void RefillLanguageSelectors(HWND window, sqlite3 *db, BOOL keep);
 int SelectedCategoryOrNone(HWND window);
 
 // Refills the phrase list with the pairs of the selected category, or when no category is selected
-// with the pairs that belong to no existing category. The list is left as it was when the query
-// cannot be prepared.
-void FillPhraseList(HWND window, sqlite3 *db);
+// with the pairs that belong to no existing category. When the store cannot be read (another
+// program holds it past the busy timeout, or it is damaged), a message box says so, the list
+// keeps the rows it showed (none when they were another store's) and the result is false.
+bool FillPhraseList(HWND window, sqlite3 *db);
+
+// Selects the category whose pairs the list shows (none selected: the pairs of no category), after
+// a change of the selector that FillPhraseList could not follow.
+void SelectListedCategory(HWND window);
 
 // Shows the phrase list's context menu at the position of the current message and carries out
 // the chosen delete, move or copy.

@@ -3,10 +3,12 @@
 #include "app/phrase_rows.h"
 #include "app/kept_rows.h"
 #include "app/row_order.h"
+#include "app/text_match.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,7 @@ struct PhraseRows {
     bool removing;                  // selected rows are leaving
     bool asRead;                    // the rows are exactly what origin read: none changed since
     RowsOrigin origin;
+    LPARAM loadedFor;               // what the caller loaded the rows for
     RowKeeper keeper;               // the rows of categories left
     WNDPROC listProc;               // the list view's own procedure
 };
@@ -50,12 +53,12 @@ const wchar_t *RowText(const PhraseRows &rows, size_t row, int column)
     return TextAt(rows, column == 0 ? rows.rows[row].source : rows.rows[row].target);
 }
 
-UINT StoreText(PhraseRows *rows, const wchar_t *text, size_t length)
+UINT StoreText(std::vector<wchar_t> *texts, const wchar_t *text, size_t length)
 {
     if (length == 0)
         return 0;
-    UINT offset = static_cast<UINT>(rows->texts.size());
-    rows->texts.insert(rows->texts.end(), text, text + length + 1);
+    UINT offset = static_cast<UINT>(texts->size());
+    texts->insert(texts->end(), text, text + length + 1);
     return offset;
 }
 
@@ -108,7 +111,7 @@ void ReplaceText(PhraseRows *rows, UINT *offset, const wchar_t *text)
 {
     rows->asRead = false;
     ReleaseText(rows, *offset);
-    *offset = StoreText(rows, text, wcslen(text));
+    *offset = StoreText(&rows->texts, text, wcslen(text));
 }
 
 // Copies a column's text into a caller's buffer of units units, cut to fit. Returns the length.
@@ -123,15 +126,17 @@ int CopyColumn(const PhraseRows &rows, size_t row, int column, wchar_t *buffer, 
     return length;
 }
 
-// The index a row with this source takes: before every row that sorts after it or equal to it,
-// as a sorted list view inserts.
-size_t SortedPlace(const PhraseRows &rows, const wchar_t *source)
+// The index a row with this source takes among the rows other than skipped (none: -1): before
+// every row that sorts after it or equal to it, as a sorted list view inserts.
+size_t SortedPlace(const PhraseRows &rows, const wchar_t *source, size_t skipped = static_cast<size_t>(-1))
 {
     std::string key = SortedListKey(source, static_cast<int>(wcslen(source)));
-    size_t low = 0, high = rows.rows.size();
+    size_t count = rows.rows.size() - (skipped < rows.rows.size() ? 1 : 0);
+    size_t low = 0, high = count;
     while (low < high) {
         size_t middle = low + (high - low) / 2;
-        const wchar_t *other = TextAt(rows, rows.rows[middle].source);
+        size_t row = middle < skipped ? middle : middle + 1;
+        const wchar_t *other = TextAt(rows, rows.rows[row].source);
         if (SortedListKey(other, static_cast<int>(wcslen(other))).compare(key) < 0)
             low = middle + 1;
         else
@@ -147,44 +152,76 @@ LRESULT AskList(HWND list, const PhraseRows &rows, UINT message, WPARAM wParam, 
     return CallWindowProcW(rows.listProc, list, message, wParam, lParam);
 }
 
+void SetRowState(HWND list, const PhraseRows &rows, int row, UINT mask, UINT state)
+{
+    LVITEMW item = {};
+    item.stateMask = mask;
+    item.state = state;
+    AskList(list, rows, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+// The selected rows from first on, as runs of rows [start, end].
+std::vector<std::pair<int, int>> SelectedRuns(HWND list, const PhraseRows &rows, int first, int last)
+{
+    std::vector<std::pair<int, int>> runs;
+    for (int row = static_cast<int>(AskList(list, rows, LVM_GETNEXTITEM, first - 1, LVNI_SELECTED));
+         row != -1 && row <= last; row = static_cast<int>(AskList(list, rows, LVM_GETNEXTITEM, row, LVNI_SELECTED))) {
+        if (!runs.empty() && runs.back().second == row - 1)
+            runs.back().second = row;
+        else
+            runs.push_back({row, row});
+    }
+    return runs;
+}
+
 // Moves the selection and focus of the rows from first on one row down, after a row has come in
-// above them: they stay with their pairs, as in a list that keeps its own rows. The list reports
-// these changes to its parent; they are no choice of the user's and are not passed on.
+// above them: they stay with their pairs, as in a list that keeps its own rows. A run of selected
+// rows moves by selecting the row after it and clearing its first, so selecting all of a long list
+// costs two changes, not two a row. The list reports these changes to its parent; they are no
+// choice of the user's and are not passed on.
 void MoveStatesDown(HWND list, PhraseRows *rows, int first)
 {
     rows->moving = true;
-    std::vector<int> selected;
-    for (int row = static_cast<int>(AskList(list, *rows, LVM_GETNEXTITEM, first - 1, LVNI_SELECTED)); row != -1;
-         row = static_cast<int>(AskList(list, *rows, LVM_GETNEXTITEM, row, LVNI_SELECTED)))
-        selected.push_back(row);
+    std::vector<std::pair<int, int>> runs = SelectedRuns(list, *rows, first, INT_MAX);
     int focused = static_cast<int>(AskList(list, *rows, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-    for (auto row = selected.rbegin(); row != selected.rend(); ++row) {
-        LVITEMW item = {};
-        item.stateMask = LVIS_SELECTED;
-        item.state = LVIS_SELECTED;
-        AskList(list, *rows, LVM_SETITEMSTATE, *row + 1, reinterpret_cast<LPARAM>(&item));
-        item.state = 0;
-        AskList(list, *rows, LVM_SETITEMSTATE, *row, reinterpret_cast<LPARAM>(&item));
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+        SetRowState(list, *rows, run->second + 1, LVIS_SELECTED, LVIS_SELECTED);
+        SetRowState(list, *rows, run->first, LVIS_SELECTED, 0);
     }
-    if (focused >= first) {
-        LVITEMW item = {};
-        item.stateMask = LVIS_FOCUSED;
-        item.state = LVIS_FOCUSED;
-        AskList(list, *rows, LVM_SETITEMSTATE, focused + 1, reinterpret_cast<LPARAM>(&item));
-    }
+    if (focused >= first)
+        SetRowState(list, *rows, focused + 1, LVIS_FOCUSED, LVIS_FOCUSED);
     rows->moving = false;
 }
 
-LRESULT InsertRow(HWND list, PhraseRows *rows, const LVITEMW *item)
+// After the row at from has moved to to, the rows between moved one place towards from: their
+// selection and focus go with them, and with the moved row its own.
+void MoveStatesWithRow(HWND list, PhraseRows *rows, int from, int to)
 {
-    if (!item || item->iSubItem != 0)
-        return -1;
-    const wchar_t *source = (item->mask & LVIF_TEXT) && item->pszText && item->pszText != LPSTR_TEXTCALLBACKW
-                                ? item->pszText
-                                : L"";
+    int low = std::min(from, to), high = std::max(from, to);
+    std::vector<bool> before(high - low + 1);
+    for (const auto &run : SelectedRuns(list, *rows, low, high))
+        for (int row = run.first; row <= run.second; row++)
+            before[row - low] = true;
+    int shift = to > from ? -1 : 1;
+    rows->moving = true;
+    for (int row = low; row <= high; row++) {
+        int came = row == to ? from : row - shift;
+        bool selected = before[came - low];
+        if (selected != before[row - low])
+            SetRowState(list, *rows, row, LVIS_SELECTED, selected ? LVIS_SELECTED : 0);
+    }
+    int focused = static_cast<int>(AskList(list, *rows, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    if (focused >= low && focused <= high)
+        SetRowState(list, *rows, focused == from ? to : focused + shift, LVIS_FOCUSED, LVIS_FOCUSED);
+    rows->moving = false;
+}
+
+LRESULT InsertRow(HWND list, PhraseRows *rows, long long id, const wchar_t *source, const wchar_t *target)
+{
     size_t place = SortedPlace(*rows, source);
     rows->asRead = false;
-    PhraseRow row = {(item->mask & LVIF_PARAM) ? item->lParam : 0, StoreText(rows, source, wcslen(source)), 0};
+    PhraseRow row = {id, StoreText(&rows->texts, source, wcslen(source)), 0};
+    row.target = target ? StoreText(&rows->texts, target, wcslen(target)) : 0;
     rows->rows.insert(rows->rows.begin() + place, row);
     DefSubclassProc(list, LVM_SETITEMCOUNT, rows->rows.size(), LVSICF_NOSCROLL);
     MoveStatesDown(list, rows, static_cast<int>(place));
@@ -192,27 +229,48 @@ LRESULT InsertRow(HWND list, PhraseRows *rows, const LVITEMW *item)
     return static_cast<LRESULT>(place);
 }
 
+LRESULT InsertItem(HWND list, PhraseRows *rows, const LVITEMW *item)
+{
+    if (!item || item->iSubItem != 0)
+        return -1;
+    const wchar_t *source = (item->mask & LVIF_TEXT) && item->pszText && item->pszText != LPSTR_TEXTCALLBACKW
+                                ? item->pszText
+                                : L"";
+    return InsertRow(list, rows, (item->mask & LVIF_PARAM) ? item->lParam : 0, source, nullptr);
+}
+
 bool ValidRow(const PhraseRows &rows, WPARAM row)
 {
     return row < rows.rows.size();
 }
 
-LRESULT SetRowText(HWND list, PhraseRows *rows, int row, int column, const wchar_t *text)
+// A row whose source changed moves to its sorted place, so that the rows stay in order and a
+// later insert finds its place. Returns the row's index, -1 when nothing was set.
+int SetRowText(HWND list, PhraseRows *rows, int row, int column, const wchar_t *text)
 {
     if (!ValidRow(*rows, row) || column < 0 || column > 1 || !text || text == LPSTR_TEXTCALLBACKW)
-        return FALSE;
+        return -1;
     PhraseRow &changed = rows->rows[row];
     ReplaceText(rows, column == 0 ? &changed.source : &changed.target, text);
     CompactTexts(rows);
-    DefSubclassProc(list, LVM_REDRAWITEMS, row, row);
-    return TRUE;
+    int place = column == 0 ? static_cast<int>(SortedPlace(*rows, TextAt(*rows, changed.source), row)) : row;
+    if (place != row) {
+        PhraseRow moved = rows->rows[row];
+        rows->rows.erase(rows->rows.begin() + row);
+        rows->rows.insert(rows->rows.begin() + place, moved);
+        MoveStatesWithRow(list, rows, row, place);
+        DefSubclassProc(list, LVM_REDRAWITEMS, std::min(row, place), std::max(row, place));
+    } else {
+        DefSubclassProc(list, LVM_REDRAWITEMS, row, row);
+    }
+    return place;
 }
 
 LRESULT SetItem(HWND list, PhraseRows *rows, LVITEMW *item)
 {
     if (!item || !ValidRow(*rows, item->iItem))
         return FALSE;
-    if ((item->mask & LVIF_TEXT) && !SetRowText(list, rows, item->iItem, item->iSubItem, item->pszText))
+    if ((item->mask & LVIF_TEXT) && SetRowText(list, rows, item->iItem, item->iSubItem, item->pszText) == -1)
         return FALSE;
     if ((item->mask & LVIF_PARAM) && item->iSubItem == 0) {
         rows->rows[item->iItem].id = item->lParam;
@@ -245,16 +303,6 @@ LRESULT GetItem(HWND list, const PhraseRows &rows, LVITEMW *item)
     return TRUE;
 }
 
-bool SameText(const wchar_t *a, const wchar_t *b, bool partial)
-{
-    if (partial) {
-        size_t length = wcslen(b);
-        return wcslen(a) >= length && CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a,
-                                                      static_cast<int>(length), b, static_cast<int>(length)) == CSTR_EQUAL;
-    }
-    return lstrcmpiW(a, b) == 0;
-}
-
 // LVM_FINDITEMW on the rows: by ID, by whole text or by the text's beginning (case ignored), in
 // the first column, from the row after start, going round when LVFI_WRAP says so.
 int FindItem(const PhraseRows &rows, int start, const LVFINDINFOW *find)
@@ -276,7 +324,7 @@ int FindItem(const PhraseRows &rows, int start, const LVFINDINFOW *find)
             if (rows.rows[row].id == find->lParam)
                 return row;
         } else if ((find->flags & (LVFI_STRING | LVFI_PARTIAL)) && find->psz &&
-                   SameText(TextAt(rows, rows.rows[row].source), find->psz, partial)) {
+                   MatchesIgnoringCase(TextAt(rows, rows.rows[row].source), find->psz, partial)) {
             return row;
         }
     }
@@ -287,7 +335,7 @@ int FindItem(const PhraseRows &rows, int start, const LVFINDINFOW *find)
 // rows leave the rows in one pass at the end. Until then the rows still hold those removed, so the
 // list's notifications meanwhile are not passed on (its parent could ask for a row by its index);
 // the parent acts on none of those removing rows brings anyway.
-LRESULT SelectedRows(HWND list, PhraseRows *rows, bool remove, std::vector<LPARAM> *ids)
+LRESULT SelectedRows(HWND list, PhraseRows *rows, bool remove, std::vector<long long> *ids)
 {
     std::vector<bool> removed(remove ? rows->rows.size() : 0);
     size_t before = 0;     // rows removed above the one found
@@ -329,12 +377,12 @@ LRESULT CALLBACK PhraseListProc(HWND list, UINT message, WPARAM wParam, LPARAM l
     PhraseRows *rows = reinterpret_cast<PhraseRows *>(data);
     switch (message) {
     case LVM_INSERTITEMW:
-        return InsertRow(list, rows, reinterpret_cast<const LVITEMW *>(lParam));
+        return InsertItem(list, rows, reinterpret_cast<const LVITEMW *>(lParam));
     case LVM_SETITEMW:
         return SetItem(list, rows, reinterpret_cast<LVITEMW *>(lParam));
     case LVM_SETITEMTEXTW: {
         const LVITEMW *item = reinterpret_cast<const LVITEMW *>(lParam);
-        return item ? SetRowText(list, rows, static_cast<int>(wParam), item->iSubItem, item->pszText) : FALSE;
+        return item && SetRowText(list, rows, static_cast<int>(wParam), item->iSubItem, item->pszText) != -1;
     }
     case LVM_GETITEMW:
         return GetItem(list, *rows, reinterpret_cast<LVITEMW *>(lParam));
@@ -365,7 +413,7 @@ LRESULT CALLBACK PhraseListProc(HWND list, UINT message, WPARAM wParam, LPARAM l
     default:
         // lParam points into the sender's memory: only this thread's own request is honoured.
         if (message == SelectedRowsMessage() && lParam && InSendMessageEx(nullptr) == ISMEX_NOSEND)
-            return SelectedRows(list, rows, wParam != 0, reinterpret_cast<std::vector<LPARAM> *>(lParam));
+            return SelectedRows(list, rows, wParam != 0, reinterpret_cast<std::vector<long long> *>(lParam));
         break;
     }
     return DefSubclassProc(list, message, wParam, lParam);
@@ -381,6 +429,32 @@ void AttachPhraseRows(HWND list)
     // The class's procedure, not the window's: that may be a subclass installed before this one.
     rows->listProc = reinterpret_cast<WNDPROC>(GetClassLongPtrW(list, GCLP_WNDPROC));
     SetWindowSubclass(list, PhraseListProc, kSubclassId, reinterpret_cast<DWORD_PTR>(rows));
+}
+
+int InsertPhraseRow(HWND list, long long id, const wchar_t *source, const wchar_t *target)
+{
+    PhraseRows *rows = RowsOf(list);
+    return rows ? static_cast<int>(InsertRow(list, rows, id, source, target)) : -1;
+}
+
+int SetPhraseRowTexts(HWND list, int row, const wchar_t *source, const wchar_t *target)
+{
+    PhraseRows *rows = RowsOf(list);
+    if (!rows || SetRowText(list, rows, row, 1, target) == -1)
+        return -1;
+    return SetRowText(list, rows, row, 0, source);
+}
+
+LPARAM PhraseRowsLoadedFor(HWND list)
+{
+    PhraseRows *rows = RowsOf(list);
+    return rows ? rows->loadedFor : 0;
+}
+
+long long PhraseRowId(HWND list, int row)
+{
+    PhraseRows *rows = RowsOf(list);
+    return rows && row >= 0 && ValidRow(*rows, row) ? rows->rows[row].id : 0;
 }
 
 namespace {
@@ -421,7 +495,7 @@ int CompareStored(const wchar_t *a, const wchar_t *b, StoredEncoding encoding)
 }
 
 struct LoadedRows {
-    const PhraseRows *rows;
+    const std::vector<wchar_t> *texts;
     const std::vector<PhraseRow> *loaded;
     const std::vector<bool> *nullSource;
     StoredEncoding encoding;
@@ -437,17 +511,19 @@ bool LoadedTieBefore(const void *context, UINT a, UINT b)
     if (nullA != nullB)
         return nullB;
     const PhraseRow &rowA = (*loaded.loaded)[a], &rowB = (*loaded.loaded)[b];
-    int order = CompareStored(TextAt(*loaded.rows, rowA.source), TextAt(*loaded.rows, rowB.source), loaded.encoding);
+    const wchar_t *texts = loaded.texts->data();
+    int order = CompareStored(texts + rowA.source, texts + rowB.source, loaded.encoding);
     return order != 0 ? order > 0 : rowA.id > rowB.id;
 }
 
-// Reads the statement's rows into rows, which are empty, and puts them in list order. Returns
-// whether every row was read: false when a step failed (the store busy or unreadable) and the
-// rows are only those read before.
-bool ReadRows(PhraseRows *rows, sqlite3_stmt *statement)
+// Reads the statement's rows into read, which is empty, and puts them in list order. Returns the
+// last step's result: SQLITE_DONE when every row was read; otherwise the store was busy or
+// unreadable and read holds only some of them.
+int ReadRows(KeptRows *read, sqlite3_stmt *statement)
 {
     std::vector<PhraseRow> loaded;
     std::vector<bool> nullSource;
+    read->texts.assign(1, L'\0');
     RowOrder *sorting = StartRowOrder();
     int step;
     while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
@@ -455,96 +531,91 @@ bool ReadRows(PhraseRows *rows, sqlite3_stmt *statement)
         const wchar_t *source = ColumnText(statement, 1);
         size_t sourceLength = wcslen(source);
         AddRowText(sorting, source, sourceLength);
-        UINT sourceOffset = StoreText(rows, source, sourceLength);
+        UINT sourceOffset = StoreText(&read->texts, source, sourceLength);
         const wchar_t *target = ColumnText(statement, 2);
-        loaded.push_back({sqlite3_column_int(statement, 0), sourceOffset, StoreText(rows, target, wcslen(target))});
+        loaded.push_back({sqlite3_column_int64(statement, 0), sourceOffset, StoreText(&read->texts, target, wcslen(target))});
     }
 
-    LoadedRows tie = {rows, &loaded, &nullSource, EncodingOf(sqlite3_db_handle(statement))};
+    LoadedRows tie = {&read->texts, &loaded, &nullSource, EncodingOf(sqlite3_db_handle(statement))};
     std::vector<UINT> order = FinishRowOrder(sorting, LoadedTieBefore, &tie);
-    rows->rows.reserve(loaded.size());
+    if (step != SQLITE_DONE)
+        return step;
+    read->rows.reserve(loaded.size());
     for (UINT index : order)
-        rows->rows.push_back(loaded[index]);
-    rows->texts.shrink_to_fit();
-    return step == SQLITE_DONE;
+        read->rows.push_back(loaded[index]);
+    read->texts.shrink_to_fit();
+    return step;
+}
+
+// The rows for now's statement: kept ones, the ones shown when they are still right, or read.
+// SQLITE_OK when *fresh holds them; *shown tells that they are the rows shown.
+int NewRows(PhraseRows *rows, sqlite3_stmt *statement, const RowsOrigin &now, bool known, KeptRows *fresh, bool *shown)
+{
+    *shown = false;
+    if (known && TakeKeptRows(&rows->keeper, now, fresh))
+        return SQLITE_OK;
+    if (known && rows->asRead && SameStoreState(rows->origin, now) && rows->origin.sql == now.sql) {
+        *shown = true;
+        return SQLITE_OK;
+    }
+    int step = ReadRows(fresh, statement);
+    return step == SQLITE_DONE ? SQLITE_OK : step;
 }
 
 }  // namespace
 
-void LoadPhraseRows(HWND list, sqlite3_stmt *statement)
+int LoadPhraseRows(HWND list, sqlite3_stmt *statement, LPARAM loadedFor)
 {
     PhraseRows *rows = RowsOf(list);
     if (!rows)
-        return;
+        return SQLITE_MISUSE;
     RowsOrigin now;
     int origin = OriginOf(statement, &now);
     bool known = origin == SQLITE_OK;
-    // The rows shown are kept for coming back to, when nothing has changed since they were read.
-    if (rows->asRead && known && SameStoreState(rows->origin, now))
+    KeptRows fresh;
+    bool shown = false;
+    // A store locked all through the busy timeout is not waited for a second time.
+    int result = origin == SQLITE_BUSY ? SQLITE_BUSY : NewRows(rows, statement, now, known, &fresh, &shown);
+    if (result != SQLITE_OK) {
+        // The rows shown stay, unless they are another store's.
+        if (!ReadOnConnection(rows->origin, sqlite3_db_handle(statement))) {
+            SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+            SendMessageW(list, LVM_SETITEMCOUNT, 0, 0);
+        }
+        return result;
+    }
+    if (shown) {
+        fresh.texts = rows->texts;
+        fresh.rows = rows->rows;
+    } else if (rows->asRead && known && SameStoreState(rows->origin, now)) {
+        // The rows shown are kept for coming back to, as nothing has changed since they were read.
         KeepRows(&rows->keeper, {std::move(rows->origin), std::move(rows->texts), std::move(rows->rows)});
+    }
     // Emptied through the list first, so that its selection and focus go with the old rows.
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-    KeptRows kept;
-    if (known && TakeKeptRows(&rows->keeper, now, &kept)) {
-        rows->texts.swap(kept.texts);
-        rows->rows.swap(kept.rows);
-    } else if (origin == SQLITE_BUSY || !ReadRows(rows, statement)) {
-        // A store locked all through the busy timeout is not waited for a second time: the list
-        // is left empty, as a read that timed out would have left it.
-        known = false;
-    }
+    rows->texts.swap(fresh.texts);
+    rows->rows.swap(fresh.rows);
     rows->origin = std::move(now);
     rows->asRead = known;
+    rows->loadedFor = loadedFor;
     SendMessageW(list, LVM_SETITEMCOUNT, rows->rows.size(), 0);
+    return SQLITE_OK;
 }
-
-namespace {
-
-// Each UTF-16 unit as CharLowerBuffW makes it, looked up rather than asked for per character: a
-// search goes through every text of the list.
-const wchar_t *LowerCaseTable()
-{
-    static std::vector<wchar_t> table;
-    if (table.empty()) {
-        table.resize(0x10000);
-        for (size_t unit = 0; unit < table.size(); unit++)
-            table[unit] = static_cast<wchar_t>(unit);
-        CharLowerBuffW(table.data(), static_cast<DWORD>(table.size()));
-    }
-    return table.data();
-}
-
-bool Holds(const wchar_t *text, const std::wstring &wanted, const wchar_t *fold)
-{
-    size_t length = wanted.size();
-    for (; *text; text++) {
-        size_t i = 0;
-        while (i < length && text[i] && (fold ? fold[static_cast<unsigned short>(text[i])] : text[i]) == wanted[i])
-            i++;
-        if (i == length)
-            return true;
-    }
-    return length == 0;
-}
-
-}  // namespace
 
 int FindPhraseRow(HWND list, const wchar_t *text, bool matchCase, int after)
 {
     PhraseRows *rows = RowsOf(list);
     if (!rows || !text || !*text || rows->rows.empty())
         return -1;
-    const wchar_t *fold = matchCase ? nullptr : LowerCaseTable();
-    std::wstring wanted(text);
-    if (fold)
-        for (wchar_t &unit : wanted)
-            unit = fold[static_cast<unsigned short>(unit)];
+    std::wstring wanted(text), scratch;
+    if (!matchCase)
+        FoldText(text, wcslen(text), &wanted);
     size_t count = rows->rows.size();
     size_t first = after < 0 || static_cast<size_t>(after) >= count ? 0 : static_cast<size_t>(after) + 1;
     for (size_t step = 0; step < count; step++) {
         size_t row = (first + step) % count;
-        if (Holds(TextAt(*rows, rows->rows[row].source), wanted, fold) ||
-            Holds(TextAt(*rows, rows->rows[row].target), wanted, fold))
+        if (HoldsText(TextAt(*rows, rows->rows[row].source), wanted, matchCase, &scratch) ||
+            HoldsText(TextAt(*rows, rows->rows[row].target), wanted, matchCase, &scratch))
             return static_cast<int>(row);
     }
     return -1;

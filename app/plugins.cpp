@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "app/phrase_rows.h"
 #include "app/plugin_api.h"
 #include "app/shell.h"
 #include "common/list_rows.h"
@@ -235,7 +236,7 @@ void RunPlugin(HWND window, ShellState *shell, int n)
     if (row != -1) {
         GetRowText(list, row, 1, targetText, 128);
         GetRowText(list, row, 0, sourceText, 128);
-        GetPhraseLanguageCodes(shell->db, static_cast<int>(RowId(list, row)), sourceCode, targetCode);
+        GetPhraseLanguageCodes(shell->db, PhraseRowId(list, row), sourceCode, targetCode);
     }
     const UINT_PTR arguments[5] = {
         reinterpret_cast<UINT_PTR>(window),     reinterpret_cast<UINT_PTR>(sourceCode),

@@ -37,14 +37,14 @@ int wmain()
     DeleteFileW(path.c_str());
     sqlite3 *db = OpenPhraseStore(path.c_str(), true);
     int category = GetOrCreateCategory(db, L"Bench");
-    BeginTransaction(db);
+    RunStatement(db, L"BEGIN");
     for (int i = 0; i < kPhrases; i++) {
         wchar_t source[32], target[32];
         _snwprintf(source, 32, L"phrase %d", i);
         _snwprintf(target, 32, L"frase %d", i % kDistinct);
         InsertPhrase(db, category, 1, 2, source, target);
     }
-    CommitTransaction(db);
+    RunStatement(db, L"COMMIT");
     for (int i = 0; i < kDistinct; i++) {
         wchar_t file[MAX_PATH];
         _snwprintf(file, MAX_PATH, L"%ls\\Cache\\es\\frase %d.mp3", folder.c_str(), i);

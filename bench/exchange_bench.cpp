@@ -32,7 +32,7 @@ sqlite3 *FilledStore(const std::wstring &path, int pairs)
 {
     DeleteFileW(path.c_str());
     sqlite3 *db = OpenPhraseStore(path.c_str(), true);
-    BeginTransaction(db);
+    RunStatement(db, L"BEGIN");
     for (int i = 1; i <= 50; i++) {
         wchar_t name[32];
         _snwprintf(name, 32, L"Category %d", i);
@@ -44,7 +44,7 @@ sqlite3 *FilledStore(const std::wstring &path, int pairs)
         _snwprintf(target, 64, L"frase n\u00FAmero %d \u4F60\u597D", i);
         InsertPhrase(db, 1 + i % 50, 1, 2, source, target);
     }
-    CommitTransaction(db);
+    RunStatement(db, L"COMMIT");
     return db;
 }
 

@@ -58,7 +58,7 @@ int wmain()
     const int sizes[] = {10, 10, 1000, 10000, 100000};
     const int kinds = sizeof sizes / sizeof sizes[0];
     int categories[kinds];
-    BeginTransaction(db);
+    RunStatement(db, L"BEGIN");
     for (int c = 0; c < kinds; c++) {
         categories[c] = GetOrCreateCategory(db, (L"Size " + std::to_wstring(sizes[c]) + L" " + std::to_wstring(c)).c_str());
         for (int i = 0; i < sizes[c]; i++) {
@@ -68,7 +68,7 @@ int wmain()
             InsertPhrase(db, categories[c], 1, 2, source.c_str(), (L"translation " + std::to_wstring(number)).c_str());
         }
     }
-    CommitTransaction(db);
+    RunStatement(db, L"COMMIT");
     sqlite3_close(db);
 
     RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sandbox, nullptr);

@@ -24,13 +24,13 @@ int wmain()
     sqlite3 *db = OpenPhraseStore(path.c_str(), true);
     for (int size : {500, 2000, 5000}) {
         int category = GetOrCreateCategory(db, (L"Size " + std::to_wstring(size)).c_str());
-        BeginTransaction(db);
+        RunStatement(db, L"BEGIN");
         for (int i = 0; i < size; i++) {
             std::wstring source = L"question number " + std::to_wstring(i);
             std::wstring target = L"respuesta n\u00FAmero " + std::to_wstring(i);
             InsertPhrase(db, category, 1, 2, source.c_str(), target.c_str());
         }
-        CommitTransaction(db);
+        RunStatement(db, L"COMMIT");
 
         QuizState state = {};
         state.db = db;

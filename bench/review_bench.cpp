@@ -11,6 +11,7 @@
 #include "bench/clock.h"
 #include "review/fsrs.h"
 #include "review/review_store.h"
+#include "tests/review/stored_rating.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"
 #include "store/statement.h"
@@ -27,8 +28,8 @@ constexpr UnixTime kDay = 86400;
 // reviewed ones are the oldest; each has a few log rows, and a dozen were first reviewed today.
 void AddReviewState(sqlite3 *db, UnixTime now)
 {
-    RecordRating(db, 1, kRatingGood, now - 200 * kDay);   // creates the tables as the program does
-    BeginTransaction(db);
+    RateAsShown(db, 1, kRatingGood, now - 200 * kDay);   // creates the tables as the program does
+    RunStatement(db, L"BEGIN");
     sqlite3_stmt *review = nullptr, *log = nullptr;
     sqlite3_prepare16_v2(db, L"INSERT OR REPLACE INTO REVIEW VALUES (?,?,5.0,?,?,3,0)", -1, &review, nullptr);
     sqlite3_prepare16_v2(db, L"INSERT INTO REVIEWLOG(PHRASEID,TIME,RATING,ELAPSED,STABILITY,DIFFICULTY) "
@@ -58,7 +59,7 @@ void AddReviewState(sqlite3 *db, UnixTime now)
     }
     sqlite3_finalize(review);
     sqlite3_finalize(log);
-    CommitTransaction(db);
+    RunStatement(db, L"COMMIT");
 }
 
 // Best of kRuns, in milliseconds, with the pairs the last run chose.
@@ -89,14 +90,14 @@ int wmain()
         fprintf(stderr, "cannot create the benchmark store\n");
         return 1;
     }
-    BeginTransaction(db);
+    RunStatement(db, L"BEGIN");
     for (int c = 1; c <= kCategories; c++)
         GetOrCreateCategory(db, (L"Category " + std::to_wstring(c)).c_str());
     for (int i = 0; i < kPairs; i++) {
         std::wstring n = std::to_wstring(i);
         InsertPhrase(db, 1 + i % kCategories, 1, 2, (L"phrase number " + n).c_str(), (L"frase n\u00FAmero " + n).c_str());
     }
-    CommitTransaction(db);
+    RunStatement(db, L"COMMIT");
     UnixTime now = LocalDayStart(UnixNow()) + 12 * 3600;
     AddReviewState(db, now);
 
@@ -118,7 +119,7 @@ int wmain()
     double best = 1e9;
     for (int run = 0; run < kRuns; run++) {
         start = Now();
-        RecordRating(db, kReviewed + 1 + run, kRatingGood, now);
+        RateAsShown(db, kReviewed + 1 + run, kRatingGood, now);
         best = std::min(best, (Now() - start) * 1000);
     }
     printf("storing one rating (its own transaction): %.1f ms\n", best);

@@ -31,7 +31,7 @@ int main()
     }
     LARGE_INTEGER t0, t1;
 
-    BeginTransaction(db);
+    RunStatement(db, L"BEGIN");
     for (int i = 1; i <= kCategories; i++) {
         wchar_t name[32];
         _snwprintf(name, 32, L"Category %d", i);
@@ -44,7 +44,7 @@ int main()
         _snwprintf(target, 64, L"frase n\u00FAmero %d", i);
         InsertPhrase(db, 1 + i % kCategories, 1, 2, source, target);
     }
-    CommitTransaction(db);
+    RunStatement(db, L"COMMIT");
     QueryPerformanceCounter(&t1);
     double insert = Seconds(t0, t1);
     printf("InsertPhrase (one transaction): %d pairs in %.2f s = %.0f pairs/s\n",
@@ -54,7 +54,7 @@ int main()
     // lookups inside one transaction.
     for (int inTransaction = 0; inTransaction <= 1; inTransaction++) {
         if (inTransaction)
-            BeginTransaction(db);
+            RunStatement(db, L"BEGIN");
         QueryPerformanceCounter(&t0);
         for (int i = 0; i < kLookups; i++) {
             wchar_t name[32];
@@ -63,7 +63,7 @@ int main()
         }
         QueryPerformanceCounter(&t1);
         if (inTransaction)
-            CommitTransaction(db);
+            RunStatement(db, L"COMMIT");
         double lookup = Seconds(t0, t1);
         printf("GetOrCreateCategory lookups (%d categories, %s): %d in %.2f s = %.0f lookups/s\n",
                kCategories, inTransaction ? "one transaction" : "each alone", kLookups, lookup,

@@ -42,9 +42,9 @@ UINT SelectedRowsMessage()
     return message;
 }
 
-std::vector<LPARAM> SelectedRowIds(HWND list, bool remove)
+std::vector<long long> SelectedRowIds(HWND list, bool remove)
 {
-    std::vector<LPARAM> ids;
+    std::vector<long long> ids;
     if (SendMessageW(list, SelectedRowsMessage(), remove, reinterpret_cast<LPARAM>(&ids)))
         return ids;
     ids.clear();

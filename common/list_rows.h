@@ -40,9 +40,10 @@ LPARAM RowId(HWND list, int row);
 // The ids of list's selected rows, top to bottom. With remove set, those rows leave the list as
 // LVM_DELETEITEM takes them, one after another from the top. A list that keeps its own rows may
 // answer SelectedRowsMessage and so spare a few messages per row; any other list is asked row by row.
-std::vector<LPARAM> SelectedRowIds(HWND list, bool remove);
+// Ids are 64 bits wide, as the store keeps them, even where LPARAM is not.
+std::vector<long long> SelectedRowIds(HWND list, bool remove);
 
-// The message SelectedRowIds sends first: wParam is remove, lParam the std::vector<LPARAM> to fill.
+// The message SelectedRowIds sends first: wParam is remove, lParam the std::vector<long long> to fill.
 // A list that answers it returns TRUE; one that does not leaves the vector as it is.
 UINT SelectedRowsMessage();
 

@@ -12,6 +12,7 @@
 #include "speech/pronunciation.h"
 #include "sqlite3.h"
 #include "store/statement.h"
+#include "store/store_failure.h"
 
 namespace {
 
@@ -188,11 +189,12 @@ std::wstring CategoryDescription(sqlite3 *db, int categoryId)
     return description;
 }
 
-QuizRow MakeQuizRow(const QuizState *state, int phraseId, const std::wstring &source, const std::wstring &target,
+QuizRow MakeQuizRow(const QuizState *state, long long phraseId, const std::wstring &source, const std::wstring &target,
                    int targetLanguage)
 {
     QuizRow row = {};
     row.phraseId = phraseId;
+    row.source = source;
     row.target = target;
     row.asked = QuizLineText(state->reverse ? target : source);
     row.expected = QuizLineText(state->reverse ? source : target);
@@ -231,7 +233,7 @@ void LoadRows(QuizState *state)
         return;
     while (sqlite3_step(statement) == SQLITE_ROW) {
         std::wstring source = ColumnText(statement, 1);
-        state->table->rows.push_back(MakeQuizRow(state, sqlite3_column_int(statement, 0), source,
+        state->table->rows.push_back(MakeQuizRow(state, sqlite3_column_int64(statement, 0), source,
                                                  ColumnText(statement, 2), sqlite3_column_int(statement, 3)));
     }
     sqlite3_finalize(statement);
@@ -305,8 +307,11 @@ void RateRow(HWND dialog, QuizState *state, int r, int rating)
     if (!state->review || row.rated)
         return;
     row.rated = true;
-    if (!RecordRating(state->db, row.phraseId, rating, UnixNow()))
-        ShowErrorMessage(dialog, IDS_NOT_RATED);
+    int result = RecordRating(state->db, row.phraseId, row.source, row.target, rating, UnixNow());
+    if (result == kPairChanged)
+        ShowErrorMessage(dialog, IDS_PAIR_CHANGED);
+    else if (result != SQLITE_OK)
+        ShowStoreFailure(dialog, IDS_NOT_RATED, result, true);
 }
 
 void CheckAnswer(HWND dialog, QuizState *state, int r)

@@ -30,8 +30,9 @@ struct ControlTemplate {
 enum QuizControl { QuizLabel, QuizAnswerBox, QuizShow, QuizSpeak, QuizAnswer, QuizControlCount };
 
 struct QuizRow {
-    int phraseId;                   // the pair asked, for the review's ratings
+    long long phraseId;             // the pair asked, for the review's ratings
     std::wstring asked, expected;   // as shown: line breaks made spaces (QuizLineText)
+    std::wstring source;            // the SOURCE text as stored, which a rating checks
     std::wstring target;            // the TARGET text as stored, which is what is spoken
     int targetLanguage;             // TLANGUAGEID of the phrase
     HWND controls[QuizControlCount];// null while the row is out of view

@@ -34,6 +34,15 @@
 #define IDS_NO_REVIEW_PAIRS 30
 #define IDS_NOT_RATED       31
 #define IDS_REVIEW_UNREAD   32
+#define IDS_STORE_BUSY      33
+#define IDS_STORE_FULL      34
+#define IDS_STORE_READ_ONLY 35
+#define IDS_STORE_DAMAGED   36
+#define IDS_STORE_NOT_WRITTEN 37
+#define IDS_STORE_NOT_READ  38
+#define IDS_ROWS_NOT_CHANGED 39
+#define IDS_LIST_NOT_READ   40
+#define IDS_PAIR_CHANGED    41
 
 // Main window controls
 #define IDC_CATEGORY        10

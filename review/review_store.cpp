@@ -64,7 +64,7 @@ bool ReadPairs(sqlite3 *db, const wchar_t *sql, std::vector<ReviewPair> *pairs)
         return false;
     int step;
     while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
-        pairs->push_back({sqlite3_column_int(statement, 0), ColumnText(statement, 1),
+        pairs->push_back({sqlite3_column_int64(statement, 0), ColumnText(statement, 1),
                           ColumnText(statement, 2), sqlite3_column_int(statement, 3)});
     }
     sqlite3_finalize(statement);
@@ -207,12 +207,12 @@ struct StoredReview {
 };
 
 // Reads the pair's REVIEW row; reviewed is false when it has none yet.
-bool ReadStoredReview(sqlite3 *db, int phraseId, StoredReview *stored, bool *reviewed)
+bool ReadStoredReview(sqlite3 *db, long long phraseId, StoredReview *stored, bool *reviewed)
 {
     wchar_t sql[kSqlUnits];
     sqlite3_stmt *statement = nullptr;
     if (!FormatStatement(sql, kSqlUnits,
-                         L"SELECT STABILITY,DIFFICULTY,LAST,REPS,LAPSES FROM REVIEW WHERE PHRASEID=%d", phraseId) ||
+                         L"SELECT STABILITY,DIFFICULTY,LAST,REPS,LAPSES FROM REVIEW WHERE PHRASEID=%lld", phraseId) ||
         sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
         return false;
     int step = sqlite3_step(statement);
@@ -245,19 +245,22 @@ bool RunWithValues(sqlite3 *db, const wchar_t *sql, std::initializer_list<std::o
     return done;
 }
 
-bool PairExists(sqlite3 *db, int phraseId)
+// Whether the pair is in the store with exactly these texts. False when it could not be read.
+bool ReadPairUnchanged(sqlite3 *db, long long phraseId, const std::wstring &source, const std::wstring &target,
+                       bool *unchanged)
 {
-    wchar_t sql[kSqlUnits], found[16];
-    return FormatStatement(sql, kSqlUnits, L"SELECT 1 FROM PHRASE WHERE ID=%d", phraseId) &&
-           QueryFirstText(db, sql, found, 16);
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(db, L"SELECT SOURCE,TARGET FROM PHRASE WHERE ID=?", -1, &statement, nullptr) != SQLITE_OK)
+        return false;
+    int step = sqlite3_bind_int64(statement, 1, phraseId) == SQLITE_OK ? sqlite3_step(statement) : SQLITE_ERROR;
+    *unchanged = step == SQLITE_ROW && source == ColumnText(statement, 0) && target == ColumnText(statement, 1);
+    sqlite3_finalize(statement);
+    return step == SQLITE_ROW || step == SQLITE_DONE;
 }
 
-// Everything RecordRating writes, inside its transaction.
-bool WriteRating(sqlite3 *db, int phraseId, int rating, UnixTime now)
+// Everything RecordRating writes, inside its transaction, once the pair is known to be unchanged.
+bool WriteRating(sqlite3 *db, long long phraseId, int rating, UnixTime now)
 {
-    // A pair deleted meanwhile by another connection must not leave state for a reused id.
-    if (!CreateReviewTables(db) || !PairExists(db, phraseId))
-        return false;
     StoredReview stored = {};
     bool reviewed = false;
     if (!ReadStoredReview(db, phraseId, &stored, &reviewed))
@@ -280,13 +283,13 @@ bool WriteRating(sqlite3 *db, int phraseId, int rating, UnixTime now)
     wchar_t sql[kSqlUnits];
     if (!FormatStatement(sql, kSqlUnits,
                          L"INSERT OR REPLACE INTO REVIEW(PHRASEID,STABILITY,DIFFICULTY,DUE,LAST,REPS,LAPSES) "
-                         L"VALUES (%d,?,?,%s,%s,%d,%d)",
+                         L"VALUES (%lld,?,?,%s,%s,%d,%d)",
                          phraseId, dueText.text, nowText.text, stored.reps + 1, lapses) ||
         !RunWithValues(db, sql, {state.stability, state.difficulty}))
         return false;
     return FormatStatement(sql, kSqlUnits,
                            L"INSERT INTO REVIEWLOG(PHRASEID,TIME,RATING,ELAPSED,STABILITY,DIFFICULTY) "
-                           L"VALUES (%d,%s,%d,?,?,?)",
+                           L"VALUES (%lld,%s,%d,?,?,?)",
                            phraseId, nowText.text, rating) &&
            RunWithValues(db, sql, {elapsedDays, state.stability, state.difficulty});
 }
@@ -310,18 +313,22 @@ bool NextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *next)
     return FindNextReviewTime(db, categoryId, now, next);
 }
 
-bool RecordRating(sqlite3 *db, int phraseId, int rating, UnixTime now)
+int RecordRating(sqlite3 *db, long long phraseId, const std::wstring &source, const std::wstring &target, int rating,
+                 UnixTime now)
 {
     if (rating != kRatingAgain && rating != kRatingGood)
-        return false;
-    // Immediate: the write lock is taken before anything is read, so no other writer can slip
-    // in between reading the pair's state and writing the next one.
-    if (RunStatement(db, L"BEGIN IMMEDIATE") != SQLITE_DONE)
-        return false;
-    bool written = WriteRating(db, phraseId, rating, now) && RunStatement(db, L"COMMIT") == SQLITE_DONE;
-    // A failed commit may have ended the transaction itself (a full disk); otherwise it is
-    // still open and undone here, tables created by this rating included.
-    if (!written && sqlite3_get_autocommit(db) == 0)
-        RunStatement(db, L"ROLLBACK");
-    return written;
+        return SQLITE_MISUSE;
+    // The write lock is taken before anything is read, so no other writer can slip in between
+    // reading the pair's state and writing the next one.
+    bool changed = false;
+    int result = RunWriteTransaction(db, [&] {
+        bool unchanged = false;
+        if (!CreateReviewTables(db) || !ReadPairUnchanged(db, phraseId, source, target, &unchanged))
+            return false;
+        // A pair deleted or edited meanwhile by another program must not get this rating, nor
+        // leave state for a pair that takes its ID later.
+        changed = !unchanged;
+        return unchanged && WriteRating(db, phraseId, rating, now);
+    });
+    return changed ? kPairChanged : result;
 }

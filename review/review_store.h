@@ -14,7 +14,7 @@ struct sqlite3;
 constexpr int kNewPairsPerDay = 20;
 
 struct ReviewPair {
-    int phraseId;
+    long long phraseId;
     std::wstring source, target;   // as stored
     int targetLanguage;            // TLANGUAGEID
 };
@@ -31,9 +31,15 @@ bool ChooseReviewPairs(sqlite3 *db, int categoryId, UnixTime now, std::vector<Re
 // when the store could not be read.
 bool NextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *next);
 
-// Records one rating of phraseId at now, in one transaction: creates the tables the first time,
-// moves the pair's memory state on, writes REVIEW and appends to REVIEWLOG. Returns false, with
-// the store as it was, when it could not be written.
-// Also false for a pair that is not in the store, for a rating other than kRatingAgain and
-// kRatingGood, and when the connection is already inside a transaction.
-bool RecordRating(sqlite3 *db, int phraseId, int rating, UnixTime now);
+// RecordRating's result when the pair is no longer in the store with the texts it was shown with:
+// deleted or changed by another program, its ID perhaps taken by another pair since.
+constexpr int kPairChanged = -2;
+
+// Records one rating of the pair shown with source and target (as stored) at now, in one
+// transaction: creates the tables the first time, moves the pair's memory state on, writes
+// REVIEW and appends to REVIEWLOG. Returns SQLITE_OK when stored. Otherwise the store is as it
+// was and the result is kPairChanged, SQLITE_MISUSE for a rating other than kRatingAgain and
+// kRatingGood or a connection already inside a transaction, or SQLite's code for why it could
+// not be written.
+int RecordRating(sqlite3 *db, long long phraseId, const std::wstring &source, const std::wstring &target, int rating,
+                 UnixTime now);

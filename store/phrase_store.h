@@ -6,6 +6,10 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
+// A record's ID as SQLite keeps it: 64 bits, so that a pair another program stored with a large ID
+// is never taken for another.
+typedef long long RecordId;
+
 // Opens the database at path (only its first 259 characters are used). A missing file is created
 // with the three tables and the languages en/English and es/Español. With createNew set the call
 // fails when anything exists at the path and leaves it untouched. Returns null when nothing could
@@ -30,9 +34,10 @@ bool IsPhraseStore(sqlite3 *db);
 int GetOrCreateCategory(sqlite3 *db, const wchar_t *description);
 int GetOrCreateLanguage(sqlite3 *db, const wchar_t *code, const wchar_t *description);
 
-// Stores a pair as given (ids of 0 included). Returns the new pair's id or 0.
-int InsertPhrase(sqlite3 *db, int categoryId, int sourceLanguageId, int targetLanguageId,
-                 const wchar_t *source, const wchar_t *target);
+// Stores a pair as given (ids of 0 included). Returns the new pair's id or 0; the cause of a
+// failure is the connection's (sqlite3_errcode).
+RecordId InsertPhrase(sqlite3 *db, RecordId categoryId, RecordId sourceLanguageId, RecordId targetLanguageId,
+                      const wchar_t *source, const wchar_t *target);
 
 // Many pairs stored through one prepared statement with bound values, for an import: each row
 // stored is exactly what InsertPhrase stores for the same values. Begin fails (false) when the
@@ -47,7 +52,7 @@ void EndPhraseInserts(PhraseInserter *inserter);
 
 // Updates return true when the statement ran to its end (a missing id changes nothing and is
 // still true); false when it was not run.
-bool UpdatePhrase(sqlite3 *db, int phraseId, int sourceLanguageId, int targetLanguageId,
+bool UpdatePhrase(sqlite3 *db, RecordId phraseId, RecordId sourceLanguageId, RecordId targetLanguageId,
                   const wchar_t *source, const wchar_t *target);
 bool UpdateCategory(sqlite3 *db, int categoryId, const wchar_t *description);
 bool UpdateLanguage(sqlite3 *db, int languageId, const wchar_t *code, const wchar_t *description);
@@ -62,21 +67,23 @@ struct PhraseLanguages {
 
 // Reads the languages of a pair. Returns false, leaving languages untouched, when the pair or
 // one of its languages does not exist (a language id of 0 included).
-bool ReadPhraseLanguages(sqlite3 *db, int phraseId, PhraseLanguages *languages);
+bool ReadPhraseLanguages(sqlite3 *db, RecordId phraseId, PhraseLanguages *languages);
 
 // Copies the source and target language codes of a pair into buffers of 128 units (either may be
 // null). Leaves them untouched when the pair or one of its languages does not exist.
-void GetPhraseLanguageCodes(sqlite3 *db, int phraseId, wchar_t *sourceCode, wchar_t *targetCode);
+void GetPhraseLanguageCodes(sqlite3 *db, RecordId phraseId, wchar_t *sourceCode, wchar_t *targetCode);
 
-// Per-row operations, run over the selected rows of a list inside one transaction.
-typedef void (*RowOperation)(sqlite3 *db, int rowId, int extra);
-void DeletePhrase(sqlite3 *db, int phraseId, int unused);
-void DeleteLanguage(sqlite3 *db, int languageId, int unused);   // and every pair using it
-void DeleteCategory(sqlite3 *db, int categoryId, int unused);   // and its pairs
-void MovePhrase(sqlite3 *db, int phraseId, int categoryId);
+// Per-row operations, run over the selected rows of a list inside one transaction. Each returns
+// false when one of its statements failed (an ID that names no record changes nothing and is
+// no failure); the cause is the connection's.
+typedef bool (*RowOperation)(sqlite3 *db, RecordId rowId, RecordId extra);
+bool DeletePhrase(sqlite3 *db, RecordId phraseId, RecordId unused);
+bool DeleteLanguage(sqlite3 *db, RecordId languageId, RecordId unused);   // and every pair using it
+bool DeleteCategory(sqlite3 *db, RecordId categoryId, RecordId unused);   // and its pairs
+bool MovePhrase(sqlite3 *db, RecordId phraseId, RecordId categoryId);
 
-// Adds a copy of the pair to categoryId (its own category included).
-void CopyPhrase(sqlite3 *db, int phraseId, int categoryId);
+// Adds a copy of the pair to categoryId (its own category included). False as a row operation.
+bool CopyPhrase(sqlite3 *db, RecordId phraseId, RecordId categoryId);
 
 // Exchanges the two sides of every pair of the category, or of the whole store when
 // categoryId <= 0.

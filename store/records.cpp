@@ -17,11 +17,11 @@ static int LookupId(sqlite3 *db, const wchar_t *sql)
     return id[0] != 0 ? _wtoi(id) : 0;
 }
 
-static int InsertRow(sqlite3 *db, const wchar_t *sql)
+static RecordId InsertRow(sqlite3 *db, const wchar_t *sql)
 {
     if (RunStatement(db, sql) != SQLITE_DONE)
         return 0;
-    return static_cast<int>(sqlite3_last_insert_rowid(db));
+    return sqlite3_last_insert_rowid(db);
 }
 
 static bool RunToEnd(sqlite3 *db, const wchar_t *sql)
@@ -42,7 +42,7 @@ int GetOrCreateCategory(sqlite3 *db, const wchar_t *description)
     if (!FormatStatement(block.statement, kStatementUnits,
                          L"INSERT INTO CATEGORY (DESCRIPTION) VALUES ('%s')", block.first))
         return 0;
-    return InsertRow(db, block.statement);
+    return static_cast<int>(InsertRow(db, block.statement));
 }
 
 int GetOrCreateLanguage(sqlite3 *db, const wchar_t *code, const wchar_t *description)
@@ -60,18 +60,18 @@ int GetOrCreateLanguage(sqlite3 *db, const wchar_t *code, const wchar_t *descrip
                          L"INSERT INTO LANGUAGE (CODE,DESCRIPTION) VALUES ('%s','%s')",
                          block.first, block.second))
         return 0;
-    return InsertRow(db, block.statement);
+    return static_cast<int>(InsertRow(db, block.statement));
 }
 
-int InsertPhrase(sqlite3 *db, int categoryId, int sourceLanguageId, int targetLanguageId,
-                 const wchar_t *source, const wchar_t *target)
+RecordId InsertPhrase(sqlite3 *db, RecordId categoryId, RecordId sourceLanguageId, RecordId targetLanguageId,
+                      const wchar_t *source, const wchar_t *target)
 {
     ScratchBlock block;
     if (!block.statement || !QuoteInto(block.first, source) || !QuoteInto(block.second, target))
         return 0;
     if (!FormatStatement(block.statement, kStatementUnits,
                          L"INSERT INTO PHRASE (CATEGORYID,SLANGUAGEID,TLANGUAGEID,SOURCE,TARGET) "
-                         L"VALUES (%d,%d,%d,'%s','%s')",
+                         L"VALUES (%lld,%lld,%lld,'%s','%s')",
                          categoryId, sourceLanguageId, targetLanguageId, block.first, block.second))
         return 0;
     return InsertRow(db, block.statement);
@@ -109,15 +109,15 @@ void EndPhraseInserts(PhraseInserter *inserter)
     inserter->statement = nullptr;
 }
 
-bool UpdatePhrase(sqlite3 *db, int phraseId, int sourceLanguageId, int targetLanguageId,
+bool UpdatePhrase(sqlite3 *db, RecordId phraseId, RecordId sourceLanguageId, RecordId targetLanguageId,
                   const wchar_t *source, const wchar_t *target)
 {
     ScratchBlock block;
     if (!block.statement || !QuoteInto(block.first, source) || !QuoteInto(block.second, target))
         return false;
     if (!FormatStatement(block.statement, kStatementUnits,
-                         L"UPDATE PHRASE SET SLANGUAGEID=%d,TLANGUAGEID=%d,SOURCE='%s',TARGET='%s' "
-                         L"WHERE ID=%d",
+                         L"UPDATE PHRASE SET SLANGUAGEID=%lld,TLANGUAGEID=%lld,SOURCE='%s',TARGET='%s' "
+                         L"WHERE ID=%lld",
                          sourceLanguageId, targetLanguageId, block.first, block.second, phraseId))
         return false;
     return RunToEnd(db, block.statement);
@@ -151,7 +151,7 @@ static void CopyColumn(sqlite3_stmt *statement, int column, wchar_t *text)
     CopyBounded(text, ColumnText(statement, column), 128);
 }
 
-bool ReadPhraseLanguages(sqlite3 *db, int phraseId, PhraseLanguages *languages)
+bool ReadPhraseLanguages(sqlite3 *db, RecordId phraseId, PhraseLanguages *languages)
 {
     // Each ON names the other join's alias; SQLite applies both terms to the whole inner join,
     // so S is the source language and T the target language.
@@ -159,7 +159,7 @@ bool ReadPhraseLanguages(sqlite3 *db, int phraseId, PhraseLanguages *languages)
     if (!FormatStatement(sql, 256,
                          L"SELECT S.CODE,T.CODE,S.DESCRIPTION,T.DESCRIPTION FROM PHRASE P "
                          L"JOIN LANGUAGE S ON P.TLANGUAGEID=T.ID JOIN LANGUAGE T ON P.SLANGUAGEID=S.ID "
-                         L"WHERE P.ID=%d",
+                         L"WHERE P.ID=%lld",
                          phraseId))
         return false;
     sqlite3_stmt *statement = nullptr;
@@ -176,7 +176,7 @@ bool ReadPhraseLanguages(sqlite3 *db, int phraseId, PhraseLanguages *languages)
     return found;
 }
 
-void GetPhraseLanguageCodes(sqlite3 *db, int phraseId, wchar_t *sourceCode, wchar_t *targetCode)
+void GetPhraseLanguageCodes(sqlite3 *db, RecordId phraseId, wchar_t *sourceCode, wchar_t *targetCode)
 {
     PhraseLanguages languages;
     if (!ReadPhraseLanguages(db, phraseId, &languages))
@@ -187,46 +187,45 @@ void GetPhraseLanguageCodes(sqlite3 *db, int phraseId, wchar_t *sourceCode, wcha
         CopyBounded(targetCode, languages.targetCode, 128);
 }
 
-static void RunIdStatement(sqlite3 *db, const wchar_t *format, int first, int second = 0)
+static bool RunIdStatement(sqlite3 *db, const wchar_t *format, RecordId first, RecordId second = 0)
 {
     wchar_t sql[kIdStatementUnits];
-    if (FormatStatement(sql, kIdStatementUnits, format, first, second))
-        RunStatement(db, sql);
+    return FormatStatement(sql, kIdStatementUnits, format, first, second) && RunToEnd(db, sql);
 }
 
-void DeletePhrase(sqlite3 *db, int phraseId, int)
+bool DeletePhrase(sqlite3 *db, RecordId phraseId, RecordId)
 {
-    RunIdStatement(db, L"DELETE FROM PHRASE WHERE ID=%d", phraseId);
+    return RunIdStatement(db, L"DELETE FROM PHRASE WHERE ID=%lld", phraseId);
 }
 
-void DeleteLanguage(sqlite3 *db, int languageId, int)
+// Inside the caller's transaction, so a statement that fails undoes the ones before it too.
+bool DeleteLanguage(sqlite3 *db, RecordId languageId, RecordId)
 {
-    RunIdStatement(db, L"DELETE FROM LANGUAGE WHERE ID=%d", languageId);
-    RunIdStatement(db, L"DELETE FROM PHRASE WHERE TLANGUAGEID=%d", languageId);
-    RunIdStatement(db, L"DELETE FROM PHRASE WHERE SLANGUAGEID=%d", languageId);
+    return RunIdStatement(db, L"DELETE FROM LANGUAGE WHERE ID=%lld", languageId) &&
+           RunIdStatement(db, L"DELETE FROM PHRASE WHERE TLANGUAGEID=%lld", languageId) &&
+           RunIdStatement(db, L"DELETE FROM PHRASE WHERE SLANGUAGEID=%lld", languageId);
 }
 
-void DeleteCategory(sqlite3 *db, int categoryId, int)
+bool DeleteCategory(sqlite3 *db, RecordId categoryId, RecordId)
 {
-    RunIdStatement(db, L"DELETE FROM CATEGORY WHERE ID=%d", categoryId);
-    RunIdStatement(db, L"DELETE FROM PHRASE WHERE CATEGORYID=%d", categoryId);
+    return RunIdStatement(db, L"DELETE FROM CATEGORY WHERE ID=%lld", categoryId) &&
+           RunIdStatement(db, L"DELETE FROM PHRASE WHERE CATEGORYID=%lld", categoryId);
 }
 
-void MovePhrase(sqlite3 *db, int phraseId, int categoryId)
+bool MovePhrase(sqlite3 *db, RecordId phraseId, RecordId categoryId)
 {
-    RunIdStatement(db, L"UPDATE PHRASE SET CATEGORYID=%d WHERE ID=%d", categoryId, phraseId);
+    return RunIdStatement(db, L"UPDATE PHRASE SET CATEGORYID=%lld WHERE ID=%lld", categoryId, phraseId);
 }
 
-void CopyPhrase(sqlite3 *db, int phraseId, int categoryId)
+bool CopyPhrase(sqlite3 *db, RecordId phraseId, RecordId categoryId)
 {
     ScratchBlock block;
-    if (!block.statement)
-        return;
-    if (FormatStatement(block.statement, kStatementUnits,
-                        L"INSERT INTO PHRASE (CATEGORYID,SLANGUAGEID,TLANGUAGEID,SOURCE,TARGET) "
-                        L"SELECT %d,SLANGUAGEID,TLANGUAGEID,SOURCE,TARGET FROM PHRASE WHERE ID=%d",
-                        categoryId, phraseId))
-        RunStatement(db, block.statement);
+    return block.statement &&
+           FormatStatement(block.statement, kStatementUnits,
+                           L"INSERT INTO PHRASE (CATEGORYID,SLANGUAGEID,TLANGUAGEID,SOURCE,TARGET) "
+                           L"SELECT %lld,SLANGUAGEID,TLANGUAGEID,SOURCE,TARGET FROM PHRASE WHERE ID=%lld",
+                           categoryId, phraseId) &&
+           RunToEnd(db, block.statement);
 }
 
 void SwapLanguages(sqlite3 *db, int categoryId)

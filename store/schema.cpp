@@ -24,14 +24,15 @@ sqlite3 *OpenPhraseStore(const wchar_t *path, bool createNew)
         return nullptr;
     }
 
-    BeginTransaction(db);
-    RunStatement(db, L"CREATE TABLE CATEGORY(ID INTEGER PRIMARY KEY ASC, DESCRIPTION TEXT)");
-    RunStatement(db, L"CREATE TABLE LANGUAGE(ID INTEGER PRIMARY KEY ASC, CODE TEXT, DESCRIPTION TEXT)");
-    RunStatement(db, L"CREATE TABLE PHRASE(ID INTEGER PRIMARY KEY ASC, CATEGORYID INTEGER, "
-                     L"SLANGUAGEID INTEGER, TLANGUAGEID INTEGER, SOURCE TEXT, TARGET TEXT)");
-    GetOrCreateLanguage(db, L"en", L"English");
-    GetOrCreateLanguage(db, L"es", L"Espa\u00F1ol");
-    CommitTransaction(db);
+    // A creation that fails leaves a file without tables, which the next opening refuses.
+    RunWriteTransaction(db, [db] {
+        return RunStatement(db, L"CREATE TABLE CATEGORY(ID INTEGER PRIMARY KEY ASC, DESCRIPTION TEXT)") == SQLITE_DONE &&
+               RunStatement(db, L"CREATE TABLE LANGUAGE(ID INTEGER PRIMARY KEY ASC, CODE TEXT, DESCRIPTION TEXT)") ==
+                   SQLITE_DONE &&
+               RunStatement(db, L"CREATE TABLE PHRASE(ID INTEGER PRIMARY KEY ASC, CATEGORYID INTEGER, "
+                                L"SLANGUAGEID INTEGER, TLANGUAGEID INTEGER, SOURCE TEXT, TARGET TEXT)") == SQLITE_DONE &&
+               GetOrCreateLanguage(db, L"en", L"English") != 0 && GetOrCreateLanguage(db, L"es", L"Espa\u00F1ol") != 0;
+    });
     return db;
 }
 

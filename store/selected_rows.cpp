@@ -6,7 +6,9 @@
 #include "common/dialogs.h"
 #include "common/list_rows.h"
 #include "resources/resource_ids.h"
+#include "sqlite3.h"
 #include "store/statement.h"
+#include "store/store_failure.h"
 
 static bool ConfirmDelete(HWND list)
 {
@@ -17,15 +19,33 @@ static bool ConfirmDelete(HWND list)
     return MessageBoxW(list, question, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
-void ForEachSelectedRow(sqlite3 *db, HWND list, RowOperation operation, int extra, BOOL confirm)
+int RunOnRows(sqlite3 *db, const std::vector<long long> &ids, RowOperation operation, RecordId extra)
+{
+    return RunWriteTransaction(db, [&] {
+        for (long long id : ids) {
+            if (!operation(db, id, extra))
+                return false;
+        }
+        return true;
+    });
+}
+
+bool ForEachSelectedRow(sqlite3 *db, HWND list, RowOperation operation, RecordId extra, BOOL confirm)
 {
     if (confirm && !ConfirmDelete(list))
-        return;
-    BeginTransaction(db);
+        return true;
+    std::vector<long long> ids = SelectedRowIds(list, false);
+    if (ids.empty())
+        return true;
+    int result = RunOnRows(db, ids, operation, extra);
+    if (result != SQLITE_OK) {
+        ShowStoreFailure(GetParent(list), IDS_ROWS_NOT_CHANGED, result, true);
+        return false;
+    }
+    // Nothing else ran meanwhile on this thread, so the selection is still the one stored.
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    for (LPARAM id : SelectedRowIds(list, true))
-        operation(db, static_cast<int>(id), extra);
+    SelectedRowIds(list, true);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
-    CommitTransaction(db);
+    return true;
 }

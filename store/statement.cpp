@@ -24,7 +24,12 @@ bool FormatStatement(wchar_t *buffer, size_t size, const wchar_t *format, ...)
     size_t used = 0;
     bool fits = size > 0;
     for (const wchar_t *p = format; fits && *p != 0; p++) {
-        if (p[0] == L'%' && p[1] == L'd') {
+        if (p[0] == L'%' && p[1] == L'l' && p[2] == L'l' && p[3] == L'd') {
+            wchar_t digits[24];
+            int length = _snwprintf(digits, 24, L"%lld", va_arg(args, long long));
+            fits = Append(buffer, size, &used, digits, static_cast<size_t>(length));
+            p += 3;
+        } else if (p[0] == L'%' && p[1] == L'd') {
             wchar_t digits[16];
             int length = _snwprintf(digits, 16, L"%d", va_arg(args, int));
             fits = Append(buffer, size, &used, digits, static_cast<size_t>(length));
@@ -83,14 +88,30 @@ bool StoreHasTable(sqlite3 *db, const wchar_t *name, bool *exists)
     return true;
 }
 
-void BeginTransaction(sqlite3 *db)
+// The primary code of the connection's last failure; a failure that left none (a statement too
+// long to build, say) is a plain error.
+static int LastFailure(sqlite3 *db)
 {
-    RunStatement(db, L"Begin");
+    int code = sqlite3_errcode(db) & 0xFF;
+    return code == SQLITE_OK || code == SQLITE_ROW || code == SQLITE_DONE ? SQLITE_ERROR : code;
 }
 
-void CommitTransaction(sqlite3 *db)
+int RunWriteTransaction(sqlite3 *db, const std::function<bool()> &write)
 {
-    RunStatement(db, L"Commit");
+    if (!sqlite3_get_autocommit(db))
+        return SQLITE_MISUSE;
+    if (RunStatement(db, L"BEGIN IMMEDIATE") != SQLITE_DONE)
+        return LastFailure(db);
+    int result = SQLITE_OK;
+    if (!write())
+        result = LastFailure(db);
+    else if (RunStatement(db, L"COMMIT") != SQLITE_DONE)
+        result = LastFailure(db);
+    // A COMMIT that timed out waiting for a reader leaves the transaction open; one that failed
+    // on a full disk may have ended it already.
+    if (result != SQLITE_OK && !sqlite3_get_autocommit(db))
+        RunStatement(db, L"ROLLBACK");
+    return result;
 }
 
 ReadTransaction::ReadTransaction(sqlite3 *connection) : db(connection), own(false)

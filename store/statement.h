@@ -1,9 +1,12 @@
-// How every statement of the program is built and run: texts formatted with %d for ids and '%s'
-// for quote-doubled texts, then prepared, stepped and finalized. No bound parameters, no rollback.
-// All functions here run on the thread that owns the connection; none of them keeps state.
+// How every statement of the program is built and run: texts formatted with %d and %lld for ids and
+// '%s' for quote-doubled texts, then prepared, stepped and finalized; and how a write is bracketed
+// in a transaction that always ends. All functions here run on the thread that owns the
+// connection; none of them keeps state.
 #pragma once
 
 #include <stddef.h>
+
+#include <functional>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -11,8 +14,8 @@ struct sqlite3_stmt;
 // Result of RunStatement when the statement could not be prepared (SQLite's own codes are >= 0).
 constexpr int kNotPrepared = -1;
 
-// Formats format into buffer (size units, terminator included). Understands %d (int) and
-// %s (const wchar_t *) only. Returns false, leaving an empty buffer, when the text would not fit:
+// Formats format into buffer (size units, terminator included). Understands %d (int), %lld
+// (long long) and %s (const wchar_t *) only. Returns false, leaving an empty buffer, when the text would not fit:
 // a statement is never cut.
 bool FormatStatement(wchar_t *buffer, size_t size, const wchar_t *format, ...);
 
@@ -31,9 +34,14 @@ bool QueryFirstText(sqlite3 *db, const wchar_t *sql, wchar_t *text, size_t size)
 // false, leaving *exists alone, when the schema could not be read.
 bool StoreHasTable(sqlite3 *db, const wchar_t *name, bool *exists);
 
-// "Begin" and "Commit", run like any other statement.
-void BeginTransaction(sqlite3 *db);
-void CommitTransaction(sqlite3 *db);
+// Runs write inside one transaction: BEGIN IMMEDIATE, write, COMMIT. The write lock is taken
+// before anything is written, so a store held by another program is waited for once, for the
+// whole action. write returns false when one of its statements failed.
+// Returns SQLITE_OK when everything write did is in the store. Otherwise nothing of it is, the
+// connection is in no transaction, and the result says why: SQLITE_BUSY (another program holds
+// the store), SQLITE_FULL, SQLITE_READONLY, or another of SQLite's primary codes. A connection
+// already inside a transaction gets SQLITE_MISUSE and nothing runs.
+int RunWriteTransaction(sqlite3 *db, const std::function<bool()> &write);
 
 // A read transaction for the object's lifetime, begun only when the connection is in none: the
 // queries run meanwhile all see one state of the file, whatever other connections commit.

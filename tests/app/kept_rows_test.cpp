@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "app/kept_rows.h"
+#include "common/dialogs.h"
 #include "common/list_rows.h"
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
@@ -104,8 +105,12 @@ TEST_F(KeptRowsTest, ComingBackShowsTheKeptRowsUntilTheStoreChanges)
              Write(shell.db, "UPDATE CATEGORY SET DESCRIPTION='Trips' WHERE DESCRIPTION='Travel'");
              Choose(travel);
              interruptRead = true;
+             // Said, and the list stays on the category it showed.
+             MessageBoxAnswerer ok(IDOK);
              Choose(food);
-             ASSERT_NE(Shown(), before);
+             ASSERT_EQ(ok.seen().size(), 1u);
+             ASSERT_EQ(Shown(), (Texts{L"train|tren"}));
+             ASSERT_EQ(GetComboSelectionData(window, IDC_CATEGORY), travel);
          },
          nullptr, before, true},
         {"read in a transaction rolled back",
@@ -182,7 +187,9 @@ int CountBusy(void *calls, int)
     return 0;   // give up at once, as the busy timeout does when it runs out
 }
 
-TEST_F(KeptRowsTest, AStoreLockedAllThroughTheTimeoutIsWaitedForOnce)
+// The category chosen cannot be read: that is said, and the list and the selector stay on the
+// category shown, rather than showing it as empty.
+TEST_F(KeptRowsTest, AStoreLockedAllThroughTheTimeoutIsWaitedForOnceAndSaid)
 {
     Choose(food);
     int waits = 0;
@@ -190,9 +197,15 @@ TEST_F(KeptRowsTest, AStoreLockedAllThroughTheTimeoutIsWaitedForOnce)
     sqlite3 *locker = nullptr;
     ASSERT_EQ(sqlite3_open16(dbPath.c_str(), &locker), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(locker, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-    Choose(travel);
+    {
+        MessageBoxAnswerer ok(IDOK);
+        Choose(travel);
+        ASSERT_EQ(ok.seen().size(), 1u);
+        EXPECT_EQ(ok.seen()[0].text, LoadedString(IDS_LIST_NOT_READ) + L"\n" + LoadedString(IDS_STORE_BUSY));
+    }
     EXPECT_EQ(waits, 1);
-    EXPECT_TRUE(Shown().empty());
+    EXPECT_EQ(Shown(), (Texts{L"bread|pan", L"water|agua"}));
+    EXPECT_EQ(GetComboSelectionData(window, IDC_CATEGORY), food);
     sqlite3_exec(locker, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(locker);
     Choose(food);

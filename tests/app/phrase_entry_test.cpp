@@ -165,7 +165,8 @@ TEST_F(PhraseEntryTest, APairTheStoreRefusesIsNeitherListedNorLost)
         Type(L"hello", L"hola");
         Command(IDC_ADD);
         ASSERT_EQ(ok.seen().size(), 1u);
-        EXPECT_EQ(ok.seen()[0].text, L"\u7121\u6CD5\u5132\u5B58\u9019\u7D44\u8A9E\u53E5\uFF0C\u8CC7\u6599\u5EAB\u6C92\u6709\u6539\u8B8A\u3002");
+        EXPECT_EQ(ok.seen()[0].text, L"\u7121\u6CD5\u5132\u5B58\u9019\u7D44\u8A9E\u53E5\uFF0C\u8CC7\u6599\u5EAB\u6C92\u6709\u6539\u8B8A\u3002\n" +
+                                         LoadedString(IDS_STORE_BUSY));
         EXPECT_TRUE(ListRows().empty());
         EXPECT_EQ(Field(IDC_PHRASE), L"hello");
         EXPECT_EQ(Field(IDC_TRANSLATION), L"hola");

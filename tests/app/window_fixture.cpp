@@ -138,6 +138,13 @@ void MainWindowTest::OpenWindow()
     ASSERT_NE(shell.db, nullptr);
 }
 
+std::wstring LoadedString(UINT id)
+{
+    wchar_t text[256] = {};
+    LoadStringW(GetResourceModule(), id, text, 256);
+    return text;
+}
+
 std::vector<std::wstring> ComboItemTexts(HWND combo)
 {
     std::vector<std::wstring> texts;

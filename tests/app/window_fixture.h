@@ -43,6 +43,9 @@ private:
     std::function<void(HWND)> action_;
 };
 
+// String id of the resource module, as message boxes show it.
+std::wstring LoadedString(UINT id);
+
 // The texts of a combo box's items, in order.
 std::vector<std::wstring> ComboItemTexts(HWND combo);
 

@@ -49,10 +49,10 @@ protected:
     int Category(const wchar_t *name, const std::vector<Pair> &pairs)
     {
         int category = GetOrCreateCategory(db, name);
-        BeginTransaction(db);
+        RunStatement(db, L"BEGIN");
         for (const Pair &pair : pairs)
             InsertPhrase(db, category, 1, 2, pair.source, pair.target);
-        CommitTransaction(db);
+        RunStatement(db, L"COMMIT");
         return category;
     }
     // A category of count pairs prefix0, prefix1, ... each answered by its own text.

@@ -10,6 +10,7 @@
 #include "quiz/quiz_window.h"
 #include "resources/resource_ids.h"
 #include "review/review_store.h"
+#include "tests/review/stored_rating.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"
 #include "store/statement.h"
@@ -84,14 +85,14 @@ protected:
         server.Answer(404, "");
         // 30 new pairs: "texto 00" answered by "palabra 00", and so on.
         category = GetOrCreateCategory(db, L"Palabras");
-        BeginTransaction(db);
+        RunStatement(db, L"BEGIN");
         for (int i = 0; i < 30; i++) {
             wchar_t source[16], target[16];
             _snwprintf(source, 16, L"texto %02d", i);
             _snwprintf(target, 16, L"palabra %02d", i);
             InsertPhrase(db, category, 1, 2, source, target);
         }
-        CommitTransaction(db);
+        RunStatement(db, L"COMMIT");
     }
     void TearDown() override
     {
@@ -241,7 +242,7 @@ TEST_F(ReviewCommandTest, OpensOnTheDuePairsOrSaysWhenTheNextIsDue)
     // Rated Good now, the pair is due in two days: nothing today, and the message says when.
     sqlite3 *db = OpenPhraseStore(dbPath.c_str(), false);
     UnixTime now = UnixNow();
-    ASSERT_TRUE(RecordRating(db, phrase, 3, now));
+    ASSERT_EQ(RateAsShown(db, phrase, 3, now), SQLITE_OK);
     sqlite3_close(db);
     MessageBoxAnswerer answerer(IDOK);
     Command(IDM_REVIEW);

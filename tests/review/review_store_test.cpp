@@ -9,6 +9,7 @@
 
 #include "review/fsrs.h"
 #include "review/review_store.h"
+#include "tests/review/stored_rating.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"
 #include "store/statement.h"
@@ -66,13 +67,13 @@ protected:
     int AddPairs(int count, int categoryId)
     {
         int first = 0;
-        BeginTransaction(db);
+        RunStatement(db, L"BEGIN");
         for (int i = 0; i < count; i++) {
             std::wstring n = std::to_wstring(i);
             int id = InsertPhrase(db, categoryId, 1, 2, (L"word " + n).c_str(), (L"palabra " + n).c_str());
             first = first ? first : id;
         }
-        CommitTransaction(db);
+        RunStatement(db, L"COMMIT");
         return first;
     }
     std::vector<int> Chosen(int categoryId, UnixTime now)
@@ -86,7 +87,7 @@ protected:
     }
     void Rate(int phraseId, int rating, UnixTime now)
     {
-        ASSERT_TRUE(RecordRating(db, phraseId, rating, now)) << phraseId;
+        ASSERT_EQ(RateAsShown(db, phraseId, rating, now), SQLITE_OK) << phraseId;
     }
     bool Review(int phraseId, ReviewRow *row)
     {
@@ -360,11 +361,11 @@ TEST_F(ReviewStore, AFailedRatingLeavesTheStoreAsItWas)
     db = OpenPhraseStore(path.c_str(), false);
 
     // A pair that is gone (another connection deleted it): nothing is created for it.
-    EXPECT_FALSE(RecordRating(db, first + 100, kRatingGood, today));
+    EXPECT_EQ(RateAsShown(db, first + 100, kRatingGood, today), kPairChanged);
     EXPECT_NE(sqlite3_get_autocommit(db), 0);
     // The first rating on a full disk: not even the tables stay.
     SetDiskSpace(0, true);
-    EXPECT_FALSE(RecordRating(db, first, kRatingGood, today));
+    EXPECT_NE(RateAsShown(db, first, kRatingGood, today), SQLITE_OK);
     SetDiskSpace(-1, false);
     EXPECT_NE(sqlite3_get_autocommit(db), 0);
     sqlite3_close(db);
@@ -375,8 +376,8 @@ TEST_F(ReviewStore, AFailedRatingLeavesTheStoreAsItWas)
     Rows before = ReviewState();
     // A later rating on a full disk, and one while another program holds the store.
     SetDiskSpace(0, true);
-    EXPECT_FALSE(RecordRating(db, first, kRatingAgain, today + kDay));
-    EXPECT_FALSE(RecordRating(db, first + 1, kRatingGood, today + kDay));
+    EXPECT_NE(RateAsShown(db, first, kRatingAgain, today + kDay), SQLITE_OK);
+    EXPECT_NE(RateAsShown(db, first + 1, kRatingGood, today + kDay), SQLITE_OK);
     SetDiskSpace(-1, false);
     EXPECT_EQ(ReviewState(), before);
 
@@ -384,7 +385,7 @@ TEST_F(ReviewStore, AFailedRatingLeavesTheStoreAsItWas)
     ASSERT_NE(other, nullptr);
     ASSERT_EQ(RunStatement(other, L"BEGIN EXCLUSIVE"), SQLITE_DONE);
     SetInstantLockWaits(true);
-    EXPECT_FALSE(RecordRating(db, first, kRatingAgain, today + kDay));
+    EXPECT_NE(RateAsShown(db, first, kRatingAgain, today + kDay), SQLITE_OK);
     std::vector<ReviewPair> pairs = {{1, L"left", L"over", 1}};
     EXPECT_FALSE(ChooseReviewPairs(db, category, today, &pairs));
     EXPECT_TRUE(pairs.empty());
@@ -396,9 +397,9 @@ TEST_F(ReviewStore, AFailedRatingLeavesTheStoreAsItWas)
     EXPECT_EQ(ReviewState(), before);
 
     // Only the two ratings the review gives are stored.
-    EXPECT_FALSE(RecordRating(db, first, 2, today + kDay));
+    EXPECT_NE(RateAsShown(db, first, 2, today + kDay), SQLITE_OK);
     EXPECT_EQ(ReviewState(), before);
-    EXPECT_TRUE(RecordRating(db, first, kRatingAgain, today + kDay));
+    EXPECT_EQ(RateAsShown(db, first, kRatingAgain, today + kDay), SQLITE_OK);
 }
 
 TEST_F(ReviewStore, NextReviewTimeIsTheEarliestDueOrTomorrowForNewPairs)

@@ -226,10 +226,10 @@ TEST_F(BulkDownloadTest, MoreThan65535PhrasesFillTheBar)
 {
     const int total = 70000;
     int category = GetOrCreateCategory(db, L"Many");
-    BeginTransaction(db);
+    RunStatement(db, L"BEGIN");
     for (int i = 0; i < total; i++)
         InsertPhrase(db, category, 1, 2, L"hello", L"hola");
-    CommitTransaction(db);
+    RunStatement(db, L"COMMIT");
     ASSERT_TRUE(SHCreateDirectoryExW(nullptr, CacheFolder(L"es").c_str(), nullptr) == ERROR_SUCCESS);
     WriteFileBytes(CacheFolder(L"es") + L"\\hola.mp3", "cached");
 
@@ -246,11 +246,11 @@ TEST_F(BulkDownloadTest, MoreThan65535PhrasesFillTheBar)
 TEST_F(BulkDownloadTest, TheRowBeingFetchedIsShown)
 {
     int category = GetOrCreateCategory(db, L"Many");
-    BeginTransaction(db);
+    RunStatement(db, L"BEGIN");
     for (int i = 0; i < 300; i++)
         InsertPhrase(db, category, 1, 2, L"hello", L"hola");
     InsertPhrase(db, category, 1, 2, L"new", L"nuevo");
-    CommitTransaction(db);
+    RunStatement(db, L"COMMIT");
     ASSERT_TRUE(SHCreateDirectoryExW(nullptr, CacheFolder(L"es").c_str(), nullptr) == ERROR_SUCCESS);
     WriteFileBytes(CacheFolder(L"es") + L"\\hola.mp3", "cached");
     // Read on the server's thread while the request is in hand; the main thread answers it while

@@ -24,13 +24,13 @@ int wmain(int argc, wchar_t **argv)
         {L"I would like a coffee", L"Quisiera un caf\u00E9"},
         {L"The bill, please", L"La cuenta, por favor"},
     };
-    BeginTransaction(db);
+    RunStatement(db, L"BEGIN");
     GetOrCreateCategory(db, L"\u554F\u5019");                      // greetings
     int shown = GetOrCreateCategory(db, L"\u65C5\u884C");          // travel
     GetOrCreateCategory(db, L"\u98DF\u7269");                      // food
     for (const Pair &pair : travel)
         InsertPhrase(db, shown, 1, 2, pair.source, pair.target);
-    CommitTransaction(db);
+    RunStatement(db, L"COMMIT");
     sqlite3_close(db);
     printf("%d\n", shown);
     return 0;

@@ -217,7 +217,9 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
         ExportExamPagesToChosenFolder(window, db);
         break;
     case IDM_IMPORT_WORKBOOK:
-        ImportWorkbook(window, db);
+        // An import that stored nothing changed nothing to show.
+        if (!ImportWorkbook(window, db))
+            break;
         RefillSelector(window, db, TRUE, IDC_CATEGORY, TRUE);
         RefillLanguageSelectors(window, db, TRUE);
         FillPhraseList(window, db);

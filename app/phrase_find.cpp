@@ -19,6 +19,7 @@ struct PhraseFind {
     HWND owner;                     // the main window, while it exists
     HWND dialog;                    // the open Find dialog, or null
     HHOOK filter;
+    bool filtering;                 // inside the filter: IsDialogMessageW runs the filters again
     FINDREPLACEW request;
     wchar_t text[kFindTextUnits];
 };
@@ -37,8 +38,11 @@ bool InMainWindow(HWND window)
 LRESULT CALLBACK FilterMessages(int code, WPARAM wParam, LPARAM lParam)
 {
     MSG *message = reinterpret_cast<MSG *>(lParam);
-    if (code >= 0 && message) {
-        if (g_find.dialog && IsDialogMessageW(g_find.dialog, message))
+    if (code >= 0 && message && !g_find.filtering) {
+        g_find.filtering = true;
+        bool handled = g_find.dialog && IsDialogMessageW(g_find.dialog, message);
+        g_find.filtering = false;
+        if (handled)
             return TRUE;
         if (message->message == WM_KEYDOWN && InMainWindow(message->hwnd)) {
             bool control = GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0;
@@ -140,7 +144,9 @@ void FindNextPhrase(HWND window)
 
 void OnFindDialogMessage(HWND window, const FINDREPLACEW *request)
 {
-    if (!request)
+    // The message is registered and any program may send it: only the Find dialog's own record,
+    // which it hands back, is taken.
+    if (request != &g_find.request || InSendMessageEx(nullptr) != ISMEX_NOSEND)
         return;
     if (request->Flags & FR_DIALOGTERM) {
         g_find.dialog = nullptr;

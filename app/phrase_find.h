@@ -18,5 +18,6 @@ void FindNextPhrase(HWND window);
 // The message the Find dialog sends its owner (FINDMSGSTRING).
 UINT FindDialogMessage();
 
-// Handles that message: a search asked for, or the dialog closing.
+// Handles that message: a search asked for, or the dialog closing. Only the program's own Find
+// dialog is heard: a request is ignored unless it is that dialog's record, sent by this thread.
 void OnFindDialogMessage(HWND window, const FINDREPLACEW *request);

@@ -18,8 +18,8 @@ void ExportWorkbook(HWND owner, sqlite3 *db, int categoryId, bool reversed);
 bool WriteWorkbook(sqlite3 *db, int categoryId, bool reversed, const std::wstring &path);
 
 // Asks for a workbook and adds its rows to the store, telling the user when they could not be
-// stored.
-void ImportWorkbook(HWND owner, sqlite3 *db);
+// stored. Returns whether the store took any rows.
+bool ImportWorkbook(HWND owner, sqlite3 *db);
 
 // Where an import's time goes, in seconds. The rows are stored while the file is parsed, so the
 // store's time overlaps the parse's.

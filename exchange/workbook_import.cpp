@@ -469,9 +469,13 @@ int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *tim
     return parsed && work.committed ? work.stored : kImportUnreadable;
 }
 
-void ImportWorkbook(HWND owner, sqlite3 *db)
+bool ImportWorkbook(HWND owner, sqlite3 *db)
 {
     wchar_t path[MAX_PATH];
-    if (AskFileName(owner, path, FALSE, L"xml", IDS_FILTER_XML) && ImportWorkbookFile(db, path) == kImportNotStored)
+    if (!AskFileName(owner, path, FALSE, L"xml", IDS_FILTER_XML))
+        return false;
+    int stored = ImportWorkbookFile(db, path);
+    if (stored == kImportNotStored)
         ShowErrorMessage(owner, IDS_NOT_IMPORTED, path);
+    return stored > 0;
 }

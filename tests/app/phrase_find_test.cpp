@@ -2,11 +2,14 @@
 // type-ahead, and rows added above a selection.
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/phrase_rows.h"
 #include "common/dialogs.h"
 #include "common/settings.h"
 #include "resources/resource_ids.h"
@@ -244,6 +247,127 @@ TEST_F(PhraseFindTest, FewRowsAccentsAndTypeAhead)
     for (wchar_t letter : std::wstring(L"sT"))
         SendMessageW(list, WM_CHAR, letter, 1);
     EXPECT_EQ(Text(Focused(), 0), L"Stra\u00DFe");
+}
+
+// Each case opens its own store and sets its own search text, so none depends on another's.
+TEST_F(PhraseFindTest, FindsFromTheFocusedRowAsTheUsersLanguageReadsCase)
+{
+    struct Case {
+        const char *what;
+        std::vector<std::pair<const wchar_t *, const wchar_t *>> pairs;
+        int focused;            // -1: none
+        const wchar_t *wanted;
+        const wchar_t *found;   // null: not found
+    } cases[] = {
+        {"round from the last row", {{L"apple", L"a"}, {L"banana", L"b"}, {L"cherry", L"c"}}, 2, L"APPLE", L"apple"},
+        {"a match only in the focused row", {{L"apple", L"a"}, {L"banana", L"b"}}, 1, L"banana", L"banana"},
+        {"an empty list", {}, -1, L"x", nullptr},
+        {"one row", {{L"kiwi", L"k"}}, -1, L"KIW", L"kiwi"},
+        {"a match only in the target", {{L"gato", L"cat"}, {L"perro", L"dog"}}, 0, L"DOG", L"perro"},
+        {"\u00D1 and \u00F1", {{L"casa", L"house"}, {L"NI\u00D1O", L"child"}}, 0, L"ni\u00F1o", L"NI\u00D1O"},
+        {"\u0130 and i", {{L"Ankara", L"a"}, {L"\u0130stanbul", L"i"}}, 0, L"istanbul", L"\u0130stanbul"},
+        {"\u00DF and SS", {{L"Stra\u00DFe", L"street"}, {L"Weg", L"way"}}, 1, L"STRASSE", L"Stra\u00DFe"},
+        {"\u03C3 and \u03C2", {{L"\u03BB\u03CC\u03B3\u03BF\u03C2", L"word"}}, -1, L"\u039B\u038C\u0393\u039F\u03A3",
+         L"\u03BB\u03CC\u03B3\u03BF\u03C2"},
+        {"a decomposed \u00E9 found by a composed one", {{L"cafe\u0301", L"coffee"}, {L"t\u00E9", L"tea"}}, 1,
+         L"CAF\u00C9", L"cafe\u0301"},
+        {"a composed \u00E9 found by a decomposed one", {{L"caf\u00E9", L"coffee"}}, -1, L"CAFE\u0301",
+         L"caf\u00E9"},
+        {"an accent still counts", {{L"caf\u00E9", L"coffee"}}, -1, L"cafe ", nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        window = nullptr;
+        shell = {};
+        DeleteFileW(dbPath.c_str());
+        SetUp();
+        sqlite3 *db = CreateStore();
+        int category = GetOrCreateCategory(db, L"Words");
+        for (const auto &pair : c.pairs)
+            InsertPhrase(db, category, 1, 2, pair.first, pair.second);
+        sqlite3_close(db);
+        OpenWindow();
+        if (c.focused != -1) {
+            LVITEMW item = {};
+            item.stateMask = LVIS_FOCUSED;
+            item.state = LVIS_FOCUSED;
+            SendMessageW(List(), LVM_SETITEMSTATE, c.focused, reinterpret_cast<LPARAM>(&item));
+        }
+        int expected = -1;
+        for (int row = 0; c.found && row < static_cast<int>(c.pairs.size()); row++) {
+            if (Text(row, 0) == c.found)
+                expected = row;
+        }
+        EXPECT_EQ(FindPhraseRow(List(), c.wanted, false, c.focused), expected);
+        // Wine's Find dialog hands its text on through the ANSI code page: only texts that
+        // survive it are also asked through the dialog.
+        std::wstring wanted = c.wanted;
+        if (std::any_of(wanted.begin(), wanted.end(), [](wchar_t unit) { return unit > 0xFF; }))
+            continue;
+        MessageBoxAnswerer answerer(IDOK);
+        Command(IDM_FIND);
+        FindWithDialog(c.wanted, false);
+        EXPECT_EQ(answerer.seen().size(), c.found ? 0u : 1u);
+        if (c.found) {
+            EXPECT_EQ(FoundSource(), c.found);
+        }
+    }
+}
+
+// Typing ahead in the list ignores case as Find does.
+TEST_F(PhraseFindTest, TypeAheadIgnoresCaseAsFindDoes)
+{
+    sqlite3 *db = CreateStore();
+    int category = GetOrCreateCategory(db, L"Words");
+    for (const wchar_t *source : {L"Ankara", L"\u0130stanbul", L"Stra\u00DFe", L"Weg"})
+        InsertPhrase(db, category, 1, 2, source, L"x");
+    sqlite3_close(db);
+    OpenWindow();
+    struct Case {
+        const wchar_t *typed;
+        bool partial;
+        int row;
+    } cases[] = {{L"istan", true, 1}, {L"STRASSE", false, 2}, {L"strass", true, 2}, {L"stras", true, 2},
+                 {L"wege", true, -1}, {L"ANKARA", false, 0}};
+    for (const Case &c : cases) {
+        LVFINDINFOW find = {};
+        find.flags = c.partial ? LVFI_PARTIAL | LVFI_STRING : LVFI_STRING;
+        find.psz = c.typed;
+        EXPECT_EQ(SendMessageW(List(), LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)), c.row)
+            << std::string(c.typed, c.typed + wcslen(c.typed));
+    }
+}
+
+// The Find message is registered, so any program can send it: the main window takes only its own
+// Find dialog's.
+TEST_F(PhraseFindTest, AFindMessageFromElsewhereIsIgnored)
+{
+    sqlite3 *db = CreateStore();
+    int category = GetOrCreateCategory(db, L"Words");
+    InsertPhrase(db, category, 1, 2, L"apple", L"x");
+    sqlite3_close(db);
+    OpenWindow();
+    Command(IDM_FIND);
+    HWND dialog = FindDialog();
+    ASSERT_NE(dialog, nullptr);
+    UINT message = RegisterWindowMessageW(FINDMSGSTRINGW);
+    wchar_t text[16] = L"apple";
+    FINDREPLACEW foreign = {};
+    foreign.lStructSize = sizeof foreign;
+    foreign.Flags = FR_DIALOGTERM;
+    foreign.lpstrFindWhat = text;
+    foreign.wFindWhatLen = 16;
+    SendMessageW(window, message, 0, reinterpret_cast<LPARAM>(&foreign));
+    foreign.Flags = FR_FINDNEXT;
+    SendMessageW(window, message, 0, reinterpret_cast<LPARAM>(&foreign));
+    EXPECT_TRUE(Selected().empty()) << "a search asked for by another record";
+    SendMessageW(window, message, 0, 0x10);
+    // The dialog is still known as open: Ctrl+F brings it back rather than opening a second one.
+    Command(IDM_FIND);
+    EXPECT_EQ(FindDialog(), dialog);
+    DestroyWindow(dialog);
+    EXPECT_EQ(FindDialog(), nullptr) << "only one Find dialog was open";
 }
 
 TEST_F(PhraseFindTest, ARowAddedAboveTheSelectionLeavesTheSelectionWithItsPair)

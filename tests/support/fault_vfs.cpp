@@ -15,6 +15,7 @@ CRITICAL_SECTION g_lock;
 long long g_space = -1;
 bool g_stillFull = false;
 bool g_full = false;
+volatile LONG g_readOnly = 0;
 
 // A file of ours: the header SQLite sees, followed by the system's own file.
 struct FaultFile {
@@ -73,6 +74,10 @@ int Open(sqlite3_vfs *, sqlite3_filename name, sqlite3_file *file, int flags, in
 {
     sqlite3_file *inner = Inner(file);
     file->pMethods = nullptr;
+    // As the system's own file system does with a file it may not write: opened for reading only,
+    // which SQLite learns from the flags it gets back.
+    if (g_readOnly && (flags & SQLITE_OPEN_MAIN_DB) && (flags & SQLITE_OPEN_READWRITE))
+        flags = (flags & ~(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)) | SQLITE_OPEN_READONLY;
     int result = g_system->xOpen(g_system, name, inner, flags, outFlags);
     if (result != SQLITE_OK || !inner->pMethods)
         return result;
@@ -142,4 +147,9 @@ HANDLE LockWaitEvent()
 void SetInstantLockWaits(bool instant)
 {
     InterlockedExchange(&g_instant, instant ? 1 : 0);
+}
+
+void SetReadOnlyStores(bool readOnly)
+{
+    InterlockedExchange(&g_readOnly, readOnly ? 1 : 0);
 }

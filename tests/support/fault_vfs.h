@@ -21,3 +21,7 @@ HANDLE LockWaitEvent();
 
 // When set, those sleeps return at once, so that a busy timeout runs out without its wall time.
 void SetInstantLockWaits(bool instant);
+
+// When set, stores opened from then on are opened for reading only, as a file the user may not
+// write is (the read-only attribute does not stop root, who runs the tests here).
+void SetReadOnlyStores(bool readOnly);

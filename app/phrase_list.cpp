@@ -31,7 +31,7 @@ void RefillSelector(HWND window, sqlite3 *db, BOOL keep, int controlId, BOOL cat
     sqlite3_stmt *statement = nullptr;
     if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK) {
         while (sqlite3_step(statement) == SQLITE_ROW) {
-            int id = sqlite3_column_int(statement, 0);
+            LPARAM id = static_cast<LPARAM>(sqlite3_column_int64(statement, 0));
             LRESULT index = SendMessageW(combo, CB_ADDSTRING, 0,
                                          reinterpret_cast<LPARAM>(ColumnText(statement, 1)));
             SendMessageW(combo, CB_SETITEMDATA, index, id);

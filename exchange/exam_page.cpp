@@ -37,12 +37,12 @@ bool WriteWords(OutputFile *file, sqlite3 *db, int categoryId, bool reversed)
     sqlite3_stmt *statement = PrepareExportQuery(db, categoryId, reversed);
     if (!statement)
         return false;
-    int previous = 0;
+    long long previous = 0;
     bool first = true;
     int step;
     while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
         // Pairs of no existing category come first, under a heading without a description.
-        int category = sqlite3_column_int(statement, 5);
+        long long category = sqlite3_column_int64(statement, 5);
         if (first || category != previous) {
             file->Write(first ? "\"-" : ",\"-");
             first = false;

@@ -15,7 +15,7 @@ void FillSettingsList(HWND list, sqlite3 *db, const wchar_t *sql, int columns)
     if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK) {
         std::vector<PendingRow> rows;
         while (sqlite3_step(statement) == SQLITE_ROW)
-            rows.push_back({sqlite3_column_int(statement, 0), ColumnText(statement, 1),
+            rows.push_back({static_cast<LPARAM>(sqlite3_column_int64(statement, 0)), ColumnText(statement, 1),
                             columns > 1 ? ColumnText(statement, 2) : L"", columns > 1});
         sqlite3_finalize(statement);
         AppendRows(list, rows);

@@ -251,3 +251,57 @@ TEST_F(PhraseEntryTest, PluginTranslateMessage)
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<std::wstring> SourcesOf(const std::vector<ListRow> &rows)
+{
+    std::vector<std::wstring> sources;
+    for (const ListRow &row : rows)
+        sources.push_back(row.source);
+    return sources;
+}
+
+// A source changed by Update moves the row to its sorted place, with its selection and in view,
+// and other selected rows keep theirs: later adds then find their places too.
+TEST_F(PhraseEntryTest, AnUpdatedSourceMovesToItsSortedPlace)
+{
+    OpenEntryWindow([](sqlite3 *db) {
+        for (const wchar_t *source : {L"apple", L"banana", L"bread", L"cherry", L"water"})
+            InsertPhrase(db, 1, 1, 2, source, L"x");
+    });
+    HWND list = Item(IDC_PHRASE_LIST);
+    SelectRows({0, 3});
+    LVITEMW focus = {};
+    focus.stateMask = LVIS_FOCUSED;
+    focus.state = LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&focus));
+    Type(L"zebra", L"cebra");
+    Command(IDC_UPDATE);
+    std::vector<ListRow> rows = ListRows();
+    EXPECT_EQ(SourcesOf(rows), (std::vector<std::wstring>{L"banana", L"bread", L"cherry", L"water", L"zebra"}));
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[4], (ListRow{L"zebra", L"cebra", 1, true}));
+    EXPECT_TRUE(rows[2].selected) << "cherry keeps its selection";
+    EXPECT_FALSE(rows[0].selected || rows[1].selected || rows[3].selected);
+    EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 4);
+
+    // The first selected row, cherry, goes to the top past banana and bread; zebra keeps its place.
+    Type(L"aardvark", L"cerdo hormiguero");
+    Command(IDC_UPDATE);
+    rows = ListRows();
+    EXPECT_EQ(SourcesOf(rows), (std::vector<std::wstring>{L"aardvark", L"banana", L"bread", L"water", L"zebra"}));
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0], (ListRow{L"aardvark", L"cerdo hormiguero", 4, true}));
+    EXPECT_TRUE(rows[4].selected);
+    EXPECT_FALSE(rows[1].selected || rows[2].selected || rows[3].selected);
+
+    for (const wchar_t *source : {L"coconut", L"apricot", L"zucchini"}) {
+        Type(source, L"y");
+        Command(IDC_ADD);
+    }
+    EXPECT_EQ(SourcesOf(ListRows()), (std::vector<std::wstring>{L"aardvark", L"apricot", L"banana", L"bread",
+                                                                L"coconut", L"water", L"zebra", L"zucchini"}));
+}
+
+}  // namespace

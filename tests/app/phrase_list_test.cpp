@@ -379,3 +379,36 @@ TEST_F(PhraseListTest, PairsOfNoCategoryAreListedWhenNoneIsSelected)
 }
 
 }  // namespace
+
+namespace {
+
+// Another program may store pairs with IDs beyond 32 bits: each is deleted, moved and rated as
+// itself, never as the pair its ID would be cut to.
+TEST_F(PhraseListTest, IdsBeyondThirtyTwoBitsNameTheirOwnPairs)
+{
+    sqlite3 *db = CreateStore();
+    int food = GetOrCreateCategory(db, L"Food");
+    int other = GetOrCreateCategory(db, L"Other");
+    RunStatement(db, L"INSERT INTO PHRASE VALUES (5,1,1,2,'apple','manzana')");
+    RunStatement(db, L"INSERT INTO PHRASE VALUES (4294967301,1,1,2,'bread','pan')");
+    RunStatement(db, L"INSERT INTO PHRASE VALUES (8589934597,1,1,2,'cherry','cereza')");
+    ASSERT_EQ(food, 1);
+    sqlite3_close(db);
+    OpenWindow();
+    RecordMenus();
+    ASSERT_EQ(Sources(), (Texts{L"apple", L"bread", L"cherry"}));
+
+    SelectRows({1});
+    {
+        MessageBoxAnswerer yes(IDYES);
+        PressListKey(VK_DELETE);
+    }
+    SelectRows({1});
+    menu.answer = 100 + other;
+    RightClickList();
+    EXPECT_EQ(Sources(), (Texts{L"apple"}));
+    EXPECT_EQ(QueryRows(shell.db, L"SELECT ID,CATEGORYID FROM PHRASE ORDER BY ID"),
+              (::Rows{{L"5", L"1"}, {L"8589934597", std::to_wstring(other)}}));
+}
+
+}  // namespace

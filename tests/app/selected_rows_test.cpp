@@ -16,7 +16,7 @@
 namespace {
 
 struct ListState {
-    std::vector<LPARAM> ids;           // what SelectedRowIds gave
+    std::vector<long long> ids;           // what SelectedRowIds gave
     std::vector<std::wstring> rows;    // then the rows, "id:source|target"
     std::vector<int> selected;
     int focused;
@@ -103,7 +103,7 @@ TEST(SelectedRowsTest, ThePhraseListAnswersAsAListAskedRowByRow)
             EXPECT_EQ(answered.focused, expected.focused);
             EXPECT_EQ(expected.ids.size(), c.select.size());
 
-            std::vector<LPARAM> ids;
+            std::vector<long long> ids;
             EXPECT_TRUE(SendMessageW(phrases, SelectedRowsMessage(), FALSE, reinterpret_cast<LPARAM>(&ids)))
                 << "the phrase list answers in one message";
             EXPECT_FALSE(SendMessageW(plain, SelectedRowsMessage(), FALSE, reinterpret_cast<LPARAM>(&ids)));
@@ -114,7 +114,7 @@ TEST(SelectedRowsTest, ThePhraseListAnswersAsAListAskedRowByRow)
 
 struct Request {
     HWND list;
-    std::vector<LPARAM> ids;
+    std::vector<long long> ids;
     LRESULT answer;
 };
 

@@ -53,16 +53,19 @@ bool AddPhrase(HWND window, sqlite3 *db)
     int category = ComboId(window, IDC_CATEGORY);
     int target = ComboId(window, IDC_TARGET_LANGUAGE);
     int source = ComboId(window, IDC_SOURCE_LANGUAGE);
-    wchar_t sourceCode[kCodeUnits];
-    wchar_t targetCode[kCodeUnits];
-    LookupLanguageCode(db, source, sourceCode);
-    LookupLanguageCode(db, target, targetCode);
-
     bool bothFilled = phrase[0] != 0 && translation[0] != 0;
-    if (phrase[0] == 0)
-        TranslateText(targetCode, sourceCode, translation, phrase);
-    else if (translation[0] == 0)
-        TranslateText(sourceCode, targetCode, phrase, translation);
+    // The codes are read only for a translation: a store another program holds is then waited
+    // for once, by the insert.
+    if (!bothFilled) {
+        wchar_t sourceCode[kCodeUnits];
+        wchar_t targetCode[kCodeUnits];
+        LookupLanguageCode(db, source, sourceCode);
+        LookupLanguageCode(db, target, targetCode);
+        if (phrase[0] == 0)
+            TranslateText(targetCode, sourceCode, translation, phrase);
+        else
+            TranslateText(sourceCode, targetCode, phrase, translation);
+    }
 
     RecordId id = InsertPhrase(db, category, source, target, phrase, translation);
     if (id == 0) {

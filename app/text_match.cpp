@@ -61,7 +61,8 @@ const FoldTable &Table()
 bool HasMark(const FoldTable &table, const wchar_t *text, size_t length)
 {
     for (size_t i = 0; i < length; i++) {
-        if (table.mark[static_cast<unsigned short>(text[i])])
+        // No mark comes before U+0300.
+        if (text[i] >= 0x300 && table.mark[static_cast<unsigned short>(text[i])])
             return true;
     }
     return false;
@@ -72,7 +73,6 @@ bool HasMark(const FoldTable &table, const wchar_t *text, size_t length)
 void FoldText(const wchar_t *text, size_t length, std::wstring *folded)
 {
     const FoldTable &table = Table();
-    folded->clear();
     // A letter and its accent become the one letter they write, as typed letters mostly are.
     std::vector<wchar_t> composed;
     if (HasMark(table, text, length)) {
@@ -86,14 +86,20 @@ void FoldText(const wchar_t *text, size_t length, std::wstring *folded)
             }
         }
     }
-    folded->reserve(length);
+    // Every unit folds to at most two.
+    folded->resize(2 * length);
+    wchar_t *out = &(*folded)[0];
+    const wchar_t *single = table.single.data();
     for (size_t i = 0; i < length; i++) {
-        wchar_t unit = table.single[static_cast<unsigned short>(text[i])];
-        if (unit != 0)
-            folded->push_back(unit);
-        else
-            folded->append(L"ss");
+        wchar_t unit = single[static_cast<unsigned short>(text[i])];
+        if (unit != 0) {
+            *out++ = unit;
+        } else {
+            *out++ = L's';
+            *out++ = L's';
+        }
     }
+    folded->resize(static_cast<size_t>(out - folded->data()));
 }
 
 bool HoldsText(const wchar_t *text, const std::wstring &wanted, bool exact, std::wstring *scratch)

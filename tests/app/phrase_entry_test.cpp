@@ -11,6 +11,7 @@
 #include "store/phrase_store.h"
 #include "store/statement.h"
 #include "tests/app/window_fixture.h"
+#include "tests/support/fault_vfs.h"
 
 namespace {
 
@@ -156,10 +157,13 @@ TEST_F(PhraseEntryTest, SelectingARowShowsItAndUpdateRewritesIt)
 // as stored, a message says so, and what was typed stays in the fields.
 TEST_F(PhraseEntryTest, APairTheStoreRefusesIsNeitherListedNorLost)
 {
+    InstallFaultVfs();
     OpenEntryWindow();
     sqlite3 *locker = nullptr;
     ASSERT_EQ(sqlite3_open16(dbPath.c_str(), &locker), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(locker, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    // The busy timeout runs out without its ten seconds of wall time.
+    SetInstantLockWaits(true);
     {
         MessageBoxAnswerer ok(IDOK);
         Type(L"hello", L"hola");
@@ -197,6 +201,7 @@ TEST_F(PhraseEntryTest, APairTheStoreRefusesIsNeitherListedNorLost)
         EXPECT_EQ(ok.seen().size(), 1u);
     }
     EXPECT_EQ(ListRows()[0].source, L"hello");
+    SetInstantLockWaits(false);
 }
 
 TEST_F(PhraseEntryTest, LanguagesAreSelectedByTheirFirstMatchingDescription)

@@ -29,6 +29,7 @@
 #include "sqlite3.h"
 #include "store/phrase_store.h"
 #include "store/settings_dialogs.h"
+#include "store/store_failure.h"
 #include "translate/translate.h"
 
 static ShellState *ShellOf(HWND window)
@@ -138,6 +139,16 @@ static void RunQuiz(HWND window, sqlite3 *db, bool reverse)
                     reinterpret_cast<LPARAM>(&quiz));
 }
 
+// Swaps the sides of the category's pairs (0: every pair) and shows them so.
+static void SwapSides(HWND window, sqlite3 *db, RecordId category)
+{
+    if (!SwapLanguages(db, category)) {
+        ShowStoreFailure(window, IDS_NOT_SWAPPED, sqlite3_errcode(db), true);
+        return;
+    }
+    FillPhraseList(window, db);
+}
+
 static void EmptyEntryFields(HWND window)
 {
     SendDlgItemMessageW(window, IDC_PHRASE, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
@@ -231,12 +242,8 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
         OpenDatabase(window, shell, kOpenNewDatabase);
         break;
     case IDM_SWAP_CATEGORY:
-        SwapLanguages(db, static_cast<int>(GetComboSelectionData(window, IDC_CATEGORY)));
-        FillPhraseList(window, db);
-        break;
     case IDM_SWAP_ALL:
-        SwapLanguages(db, 0);
-        FillPhraseList(window, db);
+        SwapSides(window, db, command == IDM_SWAP_ALL ? 0 : GetComboSelectionData(window, IDC_CATEGORY));
         break;
     case IDM_FIND:
         OpenFindDialog(window);

@@ -43,6 +43,8 @@
 #define IDS_ROWS_NOT_CHANGED 39
 #define IDS_LIST_NOT_READ   40
 #define IDS_PAIR_CHANGED    41
+#define IDS_RECORD_NOT_STORED 42
+#define IDS_NOT_SWAPPED     43
 
 // Main window controls
 #define IDC_CATEGORY        10

@@ -86,5 +86,5 @@ bool MovePhrase(sqlite3 *db, RecordId phraseId, RecordId categoryId);
 bool CopyPhrase(sqlite3 *db, RecordId phraseId, RecordId categoryId);
 
 // Exchanges the two sides of every pair of the category, or of the whole store when
-// categoryId <= 0.
-void SwapLanguages(sqlite3 *db, int categoryId);
+// categoryId <= 0. False when the store did not take it (nothing changed: one statement).
+bool SwapLanguages(sqlite3 *db, RecordId categoryId);

@@ -228,18 +228,18 @@ bool CopyPhrase(sqlite3 *db, RecordId phraseId, RecordId categoryId)
            RunToEnd(db, block.statement);
 }
 
-void SwapLanguages(sqlite3 *db, int categoryId)
+bool SwapLanguages(sqlite3 *db, RecordId categoryId)
 {
     // Every right-hand side of an UPDATE reads the row's old values, so the sides are exchanged.
     ScratchBlock block;
     if (!block.statement)
-        return;
+        return false;
     const wchar_t *update = L"UPDATE PHRASE SET SLANGUAGEID=TLANGUAGEID, TLANGUAGEID=SLANGUAGEID, "
                             L"SOURCE=TARGET, TARGET=SOURCE";
     block.first[0] = 0;
     if (categoryId > 0 &&
-        !FormatStatement(block.first, kValueUnits, L" WHERE CATEGORYID=%d", categoryId))
-        return;
-    if (FormatStatement(block.statement, kStatementUnits, L"%s%s", update, block.first))
-        RunStatement(db, block.statement);
+        !FormatStatement(block.first, kValueUnits, L" WHERE CATEGORYID=%lld", categoryId))
+        return false;
+    return FormatStatement(block.statement, kStatementUnits, L"%s%s", update, block.first) &&
+           RunToEnd(db, block.statement);
 }

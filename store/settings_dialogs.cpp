@@ -8,9 +8,11 @@
 #include "common/dialogs.h"
 #include "common/list_rows.h"
 #include "resources/resource_ids.h"
+#include "sqlite3.h"
 #include "store/phrase_store.h"
 #include "store/selected_rows.h"
 #include "store/settings_list.h"
+#include "store/store_failure.h"
 
 namespace {
 
@@ -79,7 +81,13 @@ void OnAdd(HWND dialog, const SettingsKind &kind)
 {
     wchar_t texts[2][128] = {};
     if (ReadFields(dialog, kind, texts)) {
-        int id = kind.add(Connection(dialog), texts[0], texts[1]);
+        sqlite3 *db = Connection(dialog);
+        int id = kind.add(db, texts[0], texts[1]);
+        // Nothing stored shows no row, and what was typed stays.
+        if (id == 0) {
+            ShowStoreFailure(dialog, IDS_RECORD_NOT_STORED, sqlite3_errcode(db), true);
+            return;
+        }
         ShowAddedRecord(GetDlgItem(dialog, IDC_SETTINGS_LIST), id, texts[0],
                         kind.fields > 1 ? texts[1] : nullptr);
     }
@@ -97,7 +105,12 @@ void OnUpdate(HWND dialog, const SettingsKind &kind)
     int row = FirstSelectedRow(list);
     if (row == -1)
         return;
-    kind.update(Connection(dialog), static_cast<int>(RowId(list, row)), texts[0], texts[1]);
+    sqlite3 *db = Connection(dialog);
+    // A record another program deleted meanwhile is not shown as changed either.
+    if (!kind.update(db, static_cast<int>(RowId(list, row)), texts[0], texts[1]) || sqlite3_changes(db) == 0) {
+        ShowStoreFailure(dialog, IDS_RECORD_NOT_STORED, sqlite3_errcode(db), true);
+        return;
+    }
     SetRowTexts(list, row, texts[0], kind.fields > 1 ? texts[1] : nullptr);
 }
 

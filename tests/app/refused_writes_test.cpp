@@ -178,6 +178,35 @@ TEST_F(RefusedWritesTest, EveryChangeLandsOrIsSaid)
              RightClickList();
          },
          true},
+        {"swap", [this] { Command(IDM_SWAP_CATEGORY); }, true},
+        {"a category added",
+         [this] {
+             DialogDriver driver([](HWND dialog) {
+                 if (!GetDlgItem(dialog, IDC_SETTINGS_LIST))
+                     return;
+                 SetDlgItemTextW(dialog, IDC_SETTINGS_FIRST, L"Plants");
+                 PostMessageW(dialog, WM_COMMAND, IDC_SETTINGS_ADD, 0);
+                 PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+             });
+             Command(IDM_CATEGORY_SETTINGS);
+         },
+         true},
+        {"a category deleted",
+         [this] {
+             DialogDriver driver([](HWND dialog) {
+                 HWND list = GetDlgItem(dialog, IDC_SETTINGS_LIST);
+                 if (!list)
+                     return;
+                 LVITEMW item = {};
+                 item.stateMask = LVIS_SELECTED;
+                 item.state = LVIS_SELECTED;
+                 SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+                 PostMessageW(list, WM_KEYDOWN, VK_DELETE, 0);
+                 PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+             });
+             Command(IDM_CATEGORY_SETTINGS);
+         },
+         true},
         {"import",
          [this, &workbook] {
              DialogDriver driver([&workbook](HWND dialog) {
@@ -202,6 +231,7 @@ TEST_F(RefusedWritesTest, EveryChangeLandsOrIsSaid)
             OpenOnFood();
             ASSERT_EQ(ComboTexts(IDC_CATEGORY)[1], L"Food");
             Rows stored = Store();
+            Rows categories = QueryRows(shell.db, L"SELECT ID,DESCRIPTION FROM CATEGORY ORDER BY ID");
             std::vector<ListRow> shown = ShownRows();
             ASSERT_EQ(shown.size(), 4u);
             if (condition.after)
@@ -223,6 +253,8 @@ TEST_F(RefusedWritesTest, EveryChangeLandsOrIsSaid)
                 EXPECT_NE(told[0].find(LoadedString(condition.cause)), std::wstring::npos);
             }
             EXPECT_EQ(Store(), stored);
+            EXPECT_EQ(QueryRows(shell.db, L"SELECT ID,DESCRIPTION FROM CATEGORY ORDER BY ID"), categories);
+            EXPECT_EQ(ComboTexts(IDC_CATEGORY), (std::vector<std::wstring>{L"Animals", L"Food", L"Travel"}));
             EXPECT_EQ(ShownRows(), shown);
             EXPECT_EQ(ShownRows(), StoredRows());
         }

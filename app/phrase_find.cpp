@@ -155,3 +155,9 @@ void OnFindDialogMessage(HWND window, const FINDREPLACEW *request)
     if (request->Flags & FR_FINDNEXT)
         SearchFromFocus(window);
 }
+
+void ForgetPhraseFind()
+{
+    g_find.text[0] = 0;
+    g_find.request.Flags &= ~static_cast<DWORD>(FR_MATCHCASE);
+}

@@ -21,3 +21,7 @@ UINT FindDialogMessage();
 // Handles that message: a search asked for, or the dialog closing. Only the program's own Find
 // dialog is heard: a request is ignored unless it is that dialog's record, sent by this thread.
 void OnFindDialogMessage(HWND window, const FINDREPLACEW *request);
+
+// Forgets the last search and the Match case choice, which otherwise outlive the main window:
+// tests start from none, whatever ran before them in the process.
+void ForgetPhraseFind();

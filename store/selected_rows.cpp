@@ -21,6 +21,9 @@ static bool ConfirmDelete(HWND list)
 
 int RunOnRows(sqlite3 *db, const std::vector<long long> &ids, RowOperation operation, RecordId extra)
 {
+    // Nothing to do takes no lock.
+    if (ids.empty())
+        return SQLITE_OK;
     return RunWriteTransaction(db, [&] {
         for (long long id : ids) {
             if (!operation(db, id, extra))

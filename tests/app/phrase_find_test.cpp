@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/phrase_find.h"
 #include "app/phrase_rows.h"
 #include "common/dialogs.h"
 #include "common/settings.h"
@@ -54,6 +55,11 @@ BOOL CALLBACK FindOwnedDialog(HWND candidate, LPARAM parameter)
 
 class PhraseFindTest : public MainWindowTest {
 protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        ForgetPhraseFind();
+    }
     // One category of 100,000 pairs "texto 000000" / "text 000000" on, stored in shuffled order.
     void OpenLargeWindow()
     {

@@ -174,7 +174,7 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
     case IDC_CATEGORY:
         // A category that cannot be read is not shown as empty: the list and the selector stay
         // on the category shown.
-        if (notification == CBN_SELCHANGE && !FillPhraseList(window, db))
+        if (notification == CBN_SELCHANGE && !FillPhraseList(window, db, true))
             SelectListedCategory(window);
         break;
     case IDM_CATEGORY_SETTINGS:

@@ -3,6 +3,10 @@
 
 #include <commctrl.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "app/phrase_rows.h"
 #include "app/shell.h"
 #include "common/list_rows.h"
@@ -14,8 +18,22 @@
 // What the list notes it shows when no category is selected: no category has this ID.
 constexpr LPARAM kNoCategoryListed = CB_ERR;
 
-void RefillSelector(HWND window, sqlite3 *db, BOOL keep, int controlId, BOOL categories)
+bool RefillSelector(HWND window, sqlite3 *db, BOOL keep, int controlId, BOOL categories)
 {
+    // Read whole before the combo box is touched: a store that cannot be read leaves it as it was.
+    const wchar_t *sql = categories ? L"SELECT ID,DESCRIPTION FROM CATEGORY ORDER BY DESCRIPTION"
+                                    : L"SELECT ID,DESCRIPTION FROM LANGUAGE ORDER BY DESCRIPTION";
+    std::vector<std::pair<LPARAM, std::wstring>> records;
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        return false;
+    int step;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW)
+        records.push_back({static_cast<LPARAM>(sqlite3_column_int64(statement, 0)), ColumnText(statement, 1)});
+    sqlite3_finalize(statement);
+    if (step != SQLITE_DONE)
+        return false;
+
     HWND combo = GetDlgItem(window, controlId);
     LRESULT keptIndex = 0;
     LPARAM keptId = 0;
@@ -23,29 +41,20 @@ void RefillSelector(HWND window, sqlite3 *db, BOOL keep, int controlId, BOOL cat
         keptIndex = SendMessageW(combo, CB_GETCURSEL, 0, 0);
         keptId = keptIndex == CB_ERR ? -1 : SendMessageW(combo, CB_GETITEMDATA, keptIndex, 0);
     }
-
     SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
     SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-    const wchar_t *sql = categories ? L"SELECT ID,DESCRIPTION FROM CATEGORY ORDER BY DESCRIPTION"
-                                    : L"SELECT ID,DESCRIPTION FROM LANGUAGE ORDER BY DESCRIPTION";
-    sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            LPARAM id = static_cast<LPARAM>(sqlite3_column_int64(statement, 0));
-            LRESULT index = SendMessageW(combo, CB_ADDSTRING, 0,
-                                         reinterpret_cast<LPARAM>(ColumnText(statement, 1)));
-            SendMessageW(combo, CB_SETITEMDATA, index, id);
-            if (keep && id == keptId)
-                keptIndex = index;
-        }
-        sqlite3_finalize(statement);
+    for (const auto &record : records) {
+        LRESULT index = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(record.second.c_str()));
+        SendMessageW(combo, CB_SETITEMDATA, index, record.first);
+        if (keep && record.first == keptId)
+            keptIndex = index;
     }
-
     WPARAM selection = (keep && keptIndex != CB_ERR) ? keptIndex
                                                      : (controlId == IDC_TARGET_LANGUAGE ? 1 : 0);
     SendMessageW(combo, CB_SETCURSEL, selection, 0);
     SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(combo, nullptr, TRUE);
+    return true;
 }
 
 void FillSelectors(HWND window, sqlite3 *db)
@@ -67,7 +76,7 @@ int SelectedCategoryOrNone(HWND window)
     return static_cast<int>(SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETITEMDATA, index, 0));
 }
 
-bool FillPhraseList(HWND window, sqlite3 *db)
+bool FillPhraseList(HWND window, sqlite3 *db, bool keepShown)
 {
     bool none = SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETCURSEL, 0, 0) == CB_ERR;
     LPARAM category = GetComboSelectionData(window, IDC_CATEGORY);
@@ -85,13 +94,20 @@ bool FillPhraseList(HWND window, sqlite3 *db)
     int result = sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr);
     if (result == SQLITE_OK) {
         SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-        result = LoadPhraseRows(list, statement, none ? kNoCategoryListed : category);
+        result = LoadPhraseRows(list, statement, none ? kNoCategoryListed : category, keepShown);
         SendMessageW(list, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(list, nullptr, TRUE);
         sqlite3_finalize(statement);
     }
-    if (result != SQLITE_OK)
+    if (result != SQLITE_OK) {
+        // Rows that may no longer be right go: an empty list that says why is not taken for one
+        // that is complete.
+        if (!keepShown) {
+            SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+            SendMessageW(list, LVM_SETITEMCOUNT, 0, 0);
+        }
         ShowStoreFailure(window, IDS_LIST_NOT_READ, result, false);
+    }
     return result == SQLITE_OK;
 }
 

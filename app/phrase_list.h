@@ -14,7 +14,8 @@ void FillSelectors(HWND window, sqlite3 *db);
 // Refills one combo box with categories (categories != FALSE) or languages. With keep set the
 // selected record stays selected wherever it now stands; when it has gone, the item at its old
 // index is selected. Without keep, control 11 gets index 1 and any other control index 0.
-void RefillSelector(HWND window, sqlite3 *db, BOOL keep, int controlId, BOOL categories);
+// A store that cannot be read to the end leaves the combo box as it was: false.
+bool RefillSelector(HWND window, sqlite3 *db, BOOL keep, int controlId, BOOL categories);
 
 // RefillSelector for the target and then the source language selector.
 void RefillLanguageSelectors(HWND window, sqlite3 *db, BOOL keep);
@@ -25,9 +26,11 @@ int SelectedCategoryOrNone(HWND window);
 
 // Refills the phrase list with the pairs of the selected category, or when no category is selected
 // with the pairs that belong to no existing category. When the store cannot be read (another
-// program holds it past the busy timeout, or it is damaged), a message box says so, the list
-// keeps the rows it showed (none when they were another store's) and the result is false.
-bool FillPhraseList(HWND window, sqlite3 *db);
+// program holds it past the busy timeout, or it is damaged), a message box says so and the
+// result is false; the list then keeps the rows it showed with keepShown (a category chosen: they
+// are still right, unless they were another store's), and is emptied without (a refill after a
+// change, which they may no longer show).
+bool FillPhraseList(HWND window, sqlite3 *db, bool keepShown = false);
 
 // Selects the category whose pairs the list shows (none selected: the pairs of no category), after
 // a change of the selector that FillPhraseList could not follow.

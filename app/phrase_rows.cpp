@@ -270,15 +270,18 @@ LRESULT SetItem(HWND list, PhraseRows *rows, LVITEMW *item)
 {
     if (!item || !ValidRow(*rows, item->iItem))
         return FALSE;
-    if ((item->mask & LVIF_TEXT) && SetRowText(list, rows, item->iItem, item->iSubItem, item->pszText) == -1)
+    // A new source moves the row: what else is set goes to it where it now stands.
+    int row = item->iItem;
+    if ((item->mask & LVIF_TEXT) && (row = SetRowText(list, rows, row, item->iSubItem, item->pszText)) == -1)
         return FALSE;
     if ((item->mask & LVIF_PARAM) && item->iSubItem == 0) {
-        rows->rows[item->iItem].id = item->lParam;
+        rows->rows[row].id = item->lParam;
         rows->asRead = false;
     }
     if (item->mask & LVIF_STATE) {
         LVITEMW state = *item;
         state.mask = LVIF_STATE;
+        state.iItem = row;
         return DefSubclassProc(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&state));
     }
     return TRUE;
@@ -312,6 +315,9 @@ int FindItem(const PhraseRows &rows, int start, const LVFINDINFOW *find)
     int count = static_cast<int>(rows.rows.size());
     bool wrap = (find->flags & LVFI_WRAP) != 0;
     bool partial = (find->flags & (LVFI_PARTIAL)) != 0;
+    std::wstring wanted, scratch;
+    if ((find->flags & (LVFI_STRING | LVFI_PARTIAL)) && find->psz)
+        FoldText(find->psz, wcslen(find->psz), &wanted);
     int first = start < 0 ? 0 : start + 1;
     for (int step = 0; step < count; step++) {
         int row = first + step;
@@ -324,7 +330,7 @@ int FindItem(const PhraseRows &rows, int start, const LVFINDINFOW *find)
             if (rows.rows[row].id == find->lParam)
                 return row;
         } else if ((find->flags & (LVFI_STRING | LVFI_PARTIAL)) && find->psz &&
-                   MatchesIgnoringCase(TextAt(rows, rows.rows[row].source), find->psz, partial)) {
+                   StartsOrEquals(TextAt(rows, rows.rows[row].source), wanted, partial, &scratch)) {
             return row;
         }
     }
@@ -564,7 +570,7 @@ int NewRows(PhraseRows *rows, sqlite3_stmt *statement, const RowsOrigin &now, bo
 
 }  // namespace
 
-int LoadPhraseRows(HWND list, sqlite3_stmt *statement, LPARAM loadedFor)
+int LoadPhraseRows(HWND list, sqlite3_stmt *statement, LPARAM loadedFor, bool keepOnFailure)
 {
     PhraseRows *rows = RowsOf(list);
     if (!rows)
@@ -578,7 +584,7 @@ int LoadPhraseRows(HWND list, sqlite3_stmt *statement, LPARAM loadedFor)
     int result = origin == SQLITE_BUSY ? SQLITE_BUSY : NewRows(rows, statement, now, known, &fresh, &shown);
     if (result != SQLITE_OK) {
         // The rows shown stay, unless they are another store's.
-        if (!ReadOnConnection(rows->origin, sqlite3_db_handle(statement))) {
+        if (!keepOnFailure || !ReadOnConnection(rows->origin, sqlite3_db_handle(statement))) {
             SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
             SendMessageW(list, LVM_SETITEMCOUNT, 0, 0);
         }

@@ -1,4 +1,5 @@
-// Case folding by table, built once from the system's own linguistic casing.
+// Case folding by table, built once from the system's own linguistic casing. Main thread only: the
+// table and the composing buffer are the process's.
 #include "app/text_match.h"
 
 #include <windows.h>
@@ -10,7 +11,7 @@ namespace {
 // Each UTF-16 unit's folded form (one unit, or two for ß) and whether it is a combining mark.
 struct FoldTable {
     std::vector<wchar_t> single;    // the unit's folded form, or 0 when it folds to two
-    std::vector<bool> mark;         // a nonspacing mark: the text may need composing first
+    std::vector<bool> mark;         // may compose with the unit before: the text may need composing
 };
 
 bool IsSurrogate(size_t unit)
@@ -39,8 +40,11 @@ FoldTable MakeFoldTable()
     table.mark.assign(kUnits, false);
     if (GetStringTypeW(CT_CTYPE3, units.data(), kUnits, types.data())) {
         for (size_t unit = 0; unit < units.size(); unit++)
-            table.mark[unit] = !IsSurrogate(unit) && (types[unit] & C3_NONSPACING) != 0;
+            table.mark[unit] = !IsSurrogate(unit) && (types[unit] & (C3_NONSPACING | C3_DIACRITIC | C3_VOWELMARK)) != 0;
     }
+    // The vowels and final consonants of Hangul written as jamo compose into syllables.
+    for (size_t unit = 0x1160; unit <= 0x11FF; unit++)
+        table.mark[unit] = true;
     for (size_t unit = 0xD800; unit <= 0xDFFF; unit++)
         table.single[unit] = static_cast<wchar_t>(unit);
     // What lower case alone leaves apart: the capital I with a dot is i, the final sigma is σ,
@@ -74,16 +78,15 @@ void FoldText(const wchar_t *text, size_t length, std::wstring *folded)
 {
     const FoldTable &table = Table();
     // A letter and its accent become the one letter they write, as typed letters mostly are.
-    std::vector<wchar_t> composed;
+    // Composing rarely lengthens a text; a buffer of three times it does for any.
+    static std::vector<wchar_t> composed;
     if (HasMark(table, text, length)) {
-        int size = NormalizeString(NormalizationC, text, static_cast<int>(length), nullptr, 0);
+        composed.resize(3 * length + 8);
+        int size = NormalizeString(NormalizationC, text, static_cast<int>(length), composed.data(),
+                                   static_cast<int>(composed.size()));
         if (size > 0) {
-            composed.resize(size);
-            size = NormalizeString(NormalizationC, text, static_cast<int>(length), composed.data(), size);
-            if (size > 0) {
-                text = composed.data();
-                length = static_cast<size_t>(size);
-            }
+            text = composed.data();
+            length = static_cast<size_t>(size);
         }
     }
     // Every unit folds to at most two.
@@ -110,10 +113,8 @@ bool HoldsText(const wchar_t *text, const std::wstring &wanted, bool exact, std:
     return scratch->find(wanted) != std::wstring::npos;
 }
 
-bool MatchesIgnoringCase(const wchar_t *text, const wchar_t *start, bool partial)
+bool StartsOrEquals(const wchar_t *text, const std::wstring &wanted, bool partial, std::wstring *scratch)
 {
-    std::wstring a, b;
-    FoldText(text, wcslen(text), &a);
-    FoldText(start, wcslen(start), &b);
-    return partial ? a.compare(0, b.size(), b) == 0 : a == b;
+    FoldText(text, wcslen(text), scratch);
+    return partial ? scratch->compare(0, wanted.size(), wanted) == 0 : *scratch == wanted;
 }

@@ -16,5 +16,6 @@ void FoldText(const wchar_t *text, size_t length, std::wstring *folded);
 // wanted is held by every text.
 bool HoldsText(const wchar_t *text, const std::wstring &wanted, bool exact, std::wstring *scratch);
 
-// Whether text begins with start (partial) or equals it, case ignored as above.
-bool MatchesIgnoringCase(const wchar_t *text, const wchar_t *start, bool partial);
+// Whether text begins with wanted (partial) or equals it, case ignored as above. wanted must
+// come from FoldText; scratch is the caller's, reused between calls.
+bool StartsOrEquals(const wchar_t *text, const std::wstring &wanted, bool partial, std::wstring *scratch);

@@ -24,8 +24,9 @@ sqlite3 *OpenPhraseStore(const wchar_t *path, bool createNew)
         return nullptr;
     }
 
-    // A creation that fails leaves a file without tables, which the next opening refuses.
-    RunWriteTransaction(db, [db] {
+    // A store that could not be made whole (a full disk, a folder that cannot be written) is not
+    // left behind: an empty file would be refused as no phrase store from then on.
+    int created = RunWriteTransaction(db, [db] {
         return RunStatement(db, L"CREATE TABLE CATEGORY(ID INTEGER PRIMARY KEY ASC, DESCRIPTION TEXT)") == SQLITE_DONE &&
                RunStatement(db, L"CREATE TABLE LANGUAGE(ID INTEGER PRIMARY KEY ASC, CODE TEXT, DESCRIPTION TEXT)") ==
                    SQLITE_DONE &&
@@ -33,6 +34,11 @@ sqlite3 *OpenPhraseStore(const wchar_t *path, bool createNew)
                                 L"SLANGUAGEID INTEGER, TLANGUAGEID INTEGER, SOURCE TEXT, TARGET TEXT)") == SQLITE_DONE &&
                GetOrCreateLanguage(db, L"en", L"English") != 0 && GetOrCreateLanguage(db, L"es", L"Espa\u00F1ol") != 0;
     });
+    if (created != SQLITE_OK) {
+        sqlite3_close(db);
+        DeleteFileW(file);
+        return nullptr;
+    }
     return db;
 }
 

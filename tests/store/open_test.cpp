@@ -119,6 +119,22 @@ TEST(OpenPhraseStore, ALockedStoreIsNotRefused)
     sqlite3_close(locker);
 }
 
+// A new store the disk has no room for is not made at all, rather than left without its tables.
+TEST(OpenPhraseStore, ANewStoreThatCannotBeWrittenLeavesNoFile)
+{
+    TempFolder folder;
+    std::wstring path = folder.File(L"Full.db");
+    InstallFaultVfs();
+    SetDiskSpace(0, true);
+    sqlite3 *db = OpenPhraseStore(path.c_str(), true);
+    SetDiskSpace(-1, false);
+    EXPECT_EQ(db, nullptr);
+    EXPECT_FALSE(FileExists(path));
+    Connection store(OpenPhraseStore(path.c_str(), true));
+    ASSERT_NE(store.db, nullptr) << "made once there is room";
+    EXPECT_EQ(QueryRows(store.db, L"SELECT COUNT(*) FROM LANGUAGE"), Rows{{L"2"}});
+}
+
 TEST(OpenPhraseStore, FileInAMissingFolderCannotBeOpened)
 {
     TempFolder folder;

@@ -37,5 +37,6 @@ constexpr int kImportNotStored = -2;    // the store failed (locked by another p
 // Adds every five-cell row of the workbook at path to the store, in one transaction. A file that
 // cannot be read or parsed changes nothing, and neither does a store that fails at any step: the
 // import stops there and leaves the store as it was. Returns the number of rows stored, or one of
-// the two results above. timings, when given, receives where the time went.
-int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *timings = nullptr);
+// the two results above. timings, when given, receives where the time went; cause, when given,
+// SQLite's code for why the store failed.
+int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *timings = nullptr, int *cause = nullptr);

@@ -16,6 +16,7 @@
 #include "store/known_ids.h"
 #include "store/phrase_store.h"
 #include "store/statement.h"
+#include "store/store_failure.h"
 
 namespace {
 
@@ -346,6 +347,7 @@ struct StoreWork {
     bool committed;   // the rows are in the store
     bool refused;     // the store failed: nothing of the file is in it
     double seconds;
+    int cause;        // SQLite's code for the store's first failure
 };
 
 // Stores the rows, stopping at the first that fails. False when one failed.
@@ -368,6 +370,8 @@ bool StoreBatch(KnownIds *known, PhraseInserter *inserter, const std::vector<Imp
 // Tells the parse that the store failed: it stops, and rows it still hands over are dropped.
 void Refuse(StoreWork *work)
 {
+    if (!work->refused)
+        work->cause = sqlite3_errcode(work->db);
     work->refused = true;
     EnterCriticalSection(&work->queue->lock);
     work->queue->refused = true;
@@ -424,6 +428,8 @@ DWORD WINAPI StoreRows(void *parameter)
     EndKnownIds(&known);
     work->committed = own && parsed && !work->refused && RunStatement(db, L"Commit") == SQLITE_DONE;
     if (own && !work->committed) {
+        if (!work->refused && parsed)
+            work->cause = sqlite3_errcode(db);
         work->refused = work->refused || parsed;
         if (!sqlite3_get_autocommit(db))
             RunStatement(db, L"Rollback");
@@ -439,7 +445,7 @@ DWORD WINAPI StoreRows(void *parameter)
 
 }  // namespace
 
-int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *timings)
+int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *timings, int *cause)
 {
     ImportTimings unused;
     if (!timings)
@@ -453,7 +459,7 @@ int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *tim
     InitializeCriticalSection(&queue.lock);
     InitializeConditionVariable(&queue.changed);
     InitializeConditionVariable(&queue.taken);
-    StoreWork work = {db, &queue, 0, false, false, 0};
+    StoreWork work = {db, &queue, 0, false, false, 0, SQLITE_OK};
     HANDLE worker = CreateThread(nullptr, 0, StoreRows, &work, 0, nullptr);
     bool parsed = false;
     if (worker) {
@@ -464,6 +470,8 @@ int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *tim
     CloseHandle(file);
     DeleteCriticalSection(&queue.lock);
     timings->store = work.seconds;
+    if (cause)
+        *cause = work.cause;
     if (work.refused)
         return kImportNotStored;
     return parsed && work.committed ? work.stored : kImportUnreadable;
@@ -474,8 +482,9 @@ bool ImportWorkbook(HWND owner, sqlite3 *db)
     wchar_t path[MAX_PATH];
     if (!AskFileName(owner, path, FALSE, L"xml", IDS_FILTER_XML))
         return false;
-    int stored = ImportWorkbookFile(db, path);
+    int cause = SQLITE_OK;
+    int stored = ImportWorkbookFile(db, path, nullptr, &cause);
     if (stored == kImportNotStored)
-        ShowErrorMessage(owner, IDS_NOT_IMPORTED, path);
+        ShowStoreFailure(owner, IDS_NOT_IMPORTED, cause, true, path);
     return stored > 0;
 }

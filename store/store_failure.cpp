@@ -1,6 +1,8 @@
 // The causes of a store failure, in the user's words.
 #include "store/store_failure.h"
 
+#include <string>
+
 #include "common/dialogs.h"
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
@@ -24,9 +26,12 @@ static UINT CauseOf(int code, bool writing)
     }
 }
 
-void ShowStoreFailure(HWND window, UINT what, int code, bool writing)
+void ShowStoreFailure(HWND window, UINT what, int code, bool writing, const wchar_t *detail)
 {
     wchar_t cause[128] = {};
     LoadStringW(GetResourceModule(), CauseOf(code, writing), cause, 128);
-    ShowErrorMessage(window, what, cause);
+    std::wstring lines = cause;
+    if (detail)
+        lines = lines + L"\n" + detail;
+    ShowErrorMessage(window, what, lines.c_str());
 }

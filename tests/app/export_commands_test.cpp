@@ -175,11 +175,11 @@ TEST_F(ExportCommandsTest, CommandsTheStoreRefusesSaySo)
     struct Case {
         int command;
         std::wstring path;
-        const wchar_t *message;
+        std::wstring message;
     };
     for (const Case &one : {Case{IDM_EXPORT_WORKBOOK, folder.File(L"new.xml"), exportFailed},
                             Case{IDM_EXAM_ALL, folder.File(L"new.htm"), exportFailed},
-                            Case{IDM_IMPORT_WORKBOOK, mine, importFailed}}) {
+                            Case{IDM_IMPORT_WORKBOOK, mine, importFailed + (L"\n" + LoadedString(IDS_STORE_BUSY))}}) {
         SCOPED_TRACE(one.command);
         MessageBoxAnswerer ok(IDOK);
         CommandChoosing(one.command, one.path);

@@ -357,23 +357,58 @@ TEST_F(PhraseFindTest, AFindMessageFromElsewhereIsIgnored)
     Command(IDM_FIND);
     HWND dialog = FindDialog();
     ASSERT_NE(dialog, nullptr);
+    FindWithDialog(L"apple", false);
+    ASSERT_EQ(FoundSource(), L"apple");
+    SelectRows({});
+
     UINT message = RegisterWindowMessageW(FINDMSGSTRINGW);
     wchar_t text[16] = L"apple";
     FINDREPLACEW foreign = {};
     foreign.lStructSize = sizeof foreign;
-    foreign.Flags = FR_DIALOGTERM;
+    foreign.Flags = FR_FINDNEXT;
     foreign.lpstrFindWhat = text;
     foreign.wFindWhatLen = 16;
-    SendMessageW(window, message, 0, reinterpret_cast<LPARAM>(&foreign));
-    foreign.Flags = FR_FINDNEXT;
+    MessageBoxAnswerer answerer(IDOK);
     SendMessageW(window, message, 0, reinterpret_cast<LPARAM>(&foreign));
     EXPECT_TRUE(Selected().empty()) << "a search asked for by another record";
+    foreign.Flags = FR_DIALOGTERM;
+    SendMessageW(window, message, 0, reinterpret_cast<LPARAM>(&foreign));
     SendMessageW(window, message, 0, 0x10);
+    EXPECT_TRUE(answerer.seen().empty());
     // The dialog is still known as open: Ctrl+F brings it back rather than opening a second one.
     Command(IDM_FIND);
     EXPECT_EQ(FindDialog(), dialog);
     DestroyWindow(dialog);
     EXPECT_EQ(FindDialog(), nullptr) << "only one Find dialog was open";
+}
+
+int g_filterCalls = 0;
+HHOOK g_countingFilter = nullptr;
+
+LRESULT CALLBACK CountFilterCalls(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code >= 0)
+        g_filterCalls++;
+    return CallNextHookEx(g_countingFilter, code, wParam, lParam);
+}
+
+// The main window's message filter hands keys to the Find dialog through IsDialogMessageW, which
+// runs the thread's message filters again: the filter must not then call it once more, and again.
+TEST_F(PhraseFindTest, TheMessageFilterDoesNotCallItself)
+{
+    sqlite3_close(CreateStore());
+    OpenWindow();
+    Command(IDM_FIND);
+    HWND dialog = FindDialog();
+    ASSERT_NE(dialog, nullptr);
+    // Installed after the program's filter, so called before it, at every depth.
+    g_filterCalls = 0;
+    g_countingFilter = SetWindowsHookExW(WH_MSGFILTER, CountFilterCalls, nullptr, GetCurrentThreadId());
+    ASSERT_NE(g_countingFilter, nullptr);
+    MSG key = {GetDlgItem(dialog, kFindWhat), WM_KEYDOWN, 'X', 0, 0, {}};
+    CallMsgFilterW(&key, MSGF_DIALOGBOX);
+    UnhookWindowsHookEx(g_countingFilter);
+    EXPECT_EQ(g_filterCalls, 2) << "the key itself, and once from IsDialogMessageW";
 }
 
 TEST_F(PhraseFindTest, ARowAddedAboveTheSelectionLeavesTheSelectionWithItsPair)

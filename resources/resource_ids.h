@@ -45,6 +45,7 @@
 #define IDS_PAIR_CHANGED    41
 #define IDS_RECORD_NOT_STORED 42
 #define IDS_NOT_SWAPPED     43
+#define IDS_RECORDS_NOT_READ 44
 
 // Main window controls
 #define IDC_CATEGORY        10

@@ -72,9 +72,11 @@ void OnInitDialog(HWND dialog, const SettingsKind &kind, sqlite3 *db)
         SendDlgItemMessageW(dialog, kFieldIds[i], EM_LIMITTEXT, kind.limits[i], 0);
     HWND list = GetDlgItem(dialog, IDC_SETTINGS_LIST);
     PrepareListColumns(list, kind.fields);
-    FillSettingsList(list, db, kind.query, kind.fields);
+    int read = FillSettingsList(list, db, kind.query, kind.fields);
     SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_SETTINGS_FIRST)), TRUE);
     SetDialogIcon(dialog);
+    if (read != SQLITE_OK)
+        ShowStoreFailure(dialog, IDS_RECORDS_NOT_READ, read, false);
 }
 
 void OnAdd(HWND dialog, const SettingsKind &kind)

@@ -7,21 +7,26 @@
 #include "sqlite3.h"
 #include "store/statement.h"
 
-void FillSettingsList(HWND list, sqlite3 *db, const wchar_t *sql, int columns)
+int FillSettingsList(HWND list, sqlite3 *db, const wchar_t *sql, int columns)
 {
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
     sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK) {
+    int result = sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr);
+    if (result == SQLITE_OK) {
         std::vector<PendingRow> rows;
-        while (sqlite3_step(statement) == SQLITE_ROW)
+        while ((result = sqlite3_step(statement)) == SQLITE_ROW)
             rows.push_back({static_cast<LPARAM>(sqlite3_column_int64(statement, 0)), ColumnText(statement, 1),
                             columns > 1 ? ColumnText(statement, 2) : L"", columns > 1});
         sqlite3_finalize(statement);
-        AppendRows(list, rows);
+        if (result == SQLITE_DONE) {
+            AppendRows(list, rows);
+            result = SQLITE_OK;
+        }
     }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
+    return result;
 }
 
 void ShowAddedRecord(HWND list, int id, const wchar_t *first, const wchar_t *second)

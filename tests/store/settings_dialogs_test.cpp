@@ -9,6 +9,7 @@
 #include "store/phrase_store.h"
 #include "store/settings_dialogs.h"
 #include "tests/app/window_fixture.h"
+#include "tests/support/fault_vfs.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ protected:
 
     void SetUp() override
     {
+        InstallFaultVfs();
         db = OpenPhraseStore(folder.File(L"Settings.db").c_str(), true);
         travel = GetOrCreateCategory(db, L"Travel");
         animals = GetOrCreateCategory(db, L"animals");
@@ -296,6 +298,29 @@ TEST_F(MainWindowTest, TheListIsRefilledAfterTheSettingsDialogs)
     }
     EXPECT_EQ(ComboTexts(IDC_CATEGORY), (Texts{L"Travel"}));
     EXPECT_EQ(ListTexts(Item(IDC_PHRASE_LIST)), (Texts{L"train|tren"}));
+}
+
+}  // namespace
+
+namespace {
+
+// A dialog whose records cannot be read says so, rather than showing no categories at all.
+TEST_F(SettingsDialogTest, RecordsThatCannotBeReadAreSaid)
+{
+    sqlite3 *locker = nullptr;
+    ASSERT_EQ(sqlite3_open16(folder.File(L"Settings.db").c_str(), &locker), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(locker, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    SetInstantLockWaits(true);
+    {
+        MessageBoxAnswerer ok(IDOK);
+        Open(IDD_CATEGORIES, CategorySettingsDialog);
+        ASSERT_EQ(ok.seen().size(), 1u);
+        EXPECT_EQ(ok.seen()[0].text, LoadedString(IDS_RECORDS_NOT_READ) + L"\n" + LoadedString(IDS_STORE_BUSY));
+    }
+    SetInstantLockWaits(false);
+    EXPECT_TRUE(ListTexts(List()).empty());
+    sqlite3_exec(locker, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(locker);
 }
 
 }  // namespace

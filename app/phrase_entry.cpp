@@ -18,17 +18,17 @@ namespace {
 // Language codes have at most 15 characters; a longer stored code is cut.
 constexpr size_t kCodeUnits = 16;
 
-void LookupLanguageCode(sqlite3 *db, int languageId, wchar_t *code)
+void LookupLanguageCode(sqlite3 *db, RecordId languageId, wchar_t *code)
 {
     wchar_t sql[128];
     code[0] = 0;
-    if (FormatStatement(sql, 128, L"SELECT CODE FROM LANGUAGE WHERE ID=%d", languageId))
+    if (FormatStatement(sql, 128, L"SELECT CODE FROM LANGUAGE WHERE ID=%lld", languageId))
         QueryFirstText(db, sql, code, kCodeUnits);
 }
 
-int ComboId(HWND window, int control)
+RecordId ComboId(HWND window, int control)
 {
-    return static_cast<int>(GetComboSelectionData(window, control));
+    return GetComboSelectionData(window, control);
 }
 
 void SelectByDescription(HWND window, int control, const wchar_t *description)
@@ -50,9 +50,9 @@ bool AddPhrase(HWND window, sqlite3 *db)
     if (phrase[0] == 0 && translation[0] == 0)
         return true;
 
-    int category = ComboId(window, IDC_CATEGORY);
-    int target = ComboId(window, IDC_TARGET_LANGUAGE);
-    int source = ComboId(window, IDC_SOURCE_LANGUAGE);
+    RecordId category = ComboId(window, IDC_CATEGORY);
+    RecordId target = ComboId(window, IDC_TARGET_LANGUAGE);
+    RecordId source = ComboId(window, IDC_SOURCE_LANGUAGE);
     bool bothFilled = phrase[0] != 0 && translation[0] != 0;
     // The codes are read only for a translation: a store another program holds is then waited
     // for once, by the insert.

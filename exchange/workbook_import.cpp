@@ -354,9 +354,9 @@ struct StoreWork {
 bool StoreBatch(KnownIds *known, PhraseInserter *inserter, const std::vector<ImportRow> &rows, int *stored)
 {
     for (const ImportRow &row : rows) {
-        int categoryId = KnownCategoryId(known, row.cells[0]);
-        int sourceId = categoryId ? KnownLanguageId(known, row.cells[3], L" ") : 0;
-        int targetId = sourceId ? KnownLanguageId(known, row.cells[4], L" ") : 0;
+        RecordId categoryId = KnownCategoryId(known, row.cells[0]);
+        RecordId sourceId = categoryId ? KnownLanguageId(known, row.cells[3], L" ") : 0;
+        RecordId targetId = sourceId ? KnownLanguageId(known, row.cells[4], L" ") : 0;
         if (!targetId ||
             !InsertPhraseWith(inserter, categoryId, sourceId, targetId, row.cells[1].c_str(), row.cells[2].c_str()))
             return false;

@@ -8,7 +8,7 @@ namespace {
 // Reads id and key of every row whose key is a text, lowest id first, keeping the first id of a
 // key that several rows share: the row a lookup by "WHERE KEY='...'" finds. NULL and blob keys
 // equal no text.
-bool ReadKeys(sqlite3 *db, const wchar_t *sql, std::unordered_map<std::wstring, int> *ids)
+bool ReadKeys(sqlite3 *db, const wchar_t *sql, std::unordered_map<std::wstring, long long> *ids)
 {
     sqlite3_stmt *statement = nullptr;
     if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
@@ -20,34 +20,32 @@ bool ReadKeys(sqlite3 *db, const wchar_t *sql, std::unordered_map<std::wstring, 
         const wchar_t *key = static_cast<const wchar_t *>(sqlite3_column_text16(statement, 1));
         int bytes = sqlite3_column_bytes16(statement, 1);
         ids->emplace(std::wstring(key ? key : L"", static_cast<size_t>(bytes) / sizeof(wchar_t)),
-                     sqlite3_column_int(statement, 0));
+                     sqlite3_column_int64(statement, 0));
     }
     sqlite3_finalize(statement);
     return step == SQLITE_DONE;
 }
 
 // Runs an insert with its texts bound; the new row's id, or 0.
-int Insert(sqlite3_stmt *statement, const std::wstring &key, const wchar_t *description)
+long long Insert(sqlite3_stmt *statement, const std::wstring &key, const wchar_t *description)
 {
     sqlite3_reset(statement);
     bool bound = sqlite3_bind_text16(statement, 1, key.c_str(), -1, SQLITE_STATIC) == SQLITE_OK &&
                  (!description || sqlite3_bind_text16(statement, 2, description, -1, SQLITE_STATIC) == SQLITE_OK);
-    int id = bound && sqlite3_step(statement) == SQLITE_DONE
-                 ? static_cast<int>(sqlite3_last_insert_rowid(sqlite3_db_handle(statement)))
-                 : 0;
+    long long id = bound && sqlite3_step(statement) == SQLITE_DONE ? sqlite3_last_insert_rowid(sqlite3_db_handle(statement)) : 0;
     sqlite3_clear_bindings(statement);
     return id;
 }
 
 // The id kept for key, or the id of a row inserted for it (and kept from then on); 0 when the
 // insert failed.
-int FindOrInsert(std::unordered_map<std::wstring, int> *ids, sqlite3_stmt *insert, const std::wstring &key,
+long long FindOrInsert(std::unordered_map<std::wstring, long long> *ids, sqlite3_stmt *insert, const std::wstring &key,
                  const wchar_t *description)
 {
     auto found = ids->find(key);
     if (found != ids->end())
         return found->second;
-    int id = Insert(insert, key, description);
+    long long id = Insert(insert, key, description);
     if (id != 0)
         ids->emplace(key, id);
     return id;
@@ -67,12 +65,12 @@ bool BeginKnownIds(sqlite3 *db, KnownIds *known)
                                 &known->insertLanguage, nullptr) == SQLITE_OK;
 }
 
-int KnownCategoryId(KnownIds *known, const std::wstring &description)
+long long KnownCategoryId(KnownIds *known, const std::wstring &description)
 {
     return FindOrInsert(&known->categories, known->insertCategory, description, nullptr);
 }
 
-int KnownLanguageId(KnownIds *known, const std::wstring &code, const wchar_t *description)
+long long KnownLanguageId(KnownIds *known, const std::wstring &code, const wchar_t *description)
 {
     return FindOrInsert(&known->languages, known->insertLanguage, code, description);
 }

@@ -15,8 +15,8 @@ struct sqlite3_stmt;
 
 struct KnownIds {
     sqlite3 *db = nullptr;
-    std::unordered_map<std::wstring, int> categories;   // DESCRIPTION -> ID
-    std::unordered_map<std::wstring, int> languages;    // CODE -> ID
+    std::unordered_map<std::wstring, long long> categories;   // DESCRIPTION -> ID
+    std::unordered_map<std::wstring, long long> languages;    // CODE -> ID
     sqlite3_stmt *insertCategory = nullptr;
     sqlite3_stmt *insertLanguage = nullptr;
 };
@@ -27,7 +27,7 @@ bool BeginKnownIds(sqlite3 *db, KnownIds *known);
 
 // The id of the category or language with this key, stored first when there is none (a new
 // language gets description). 0 when it could not be stored.
-int KnownCategoryId(KnownIds *known, const std::wstring &description);
-int KnownLanguageId(KnownIds *known, const std::wstring &code, const wchar_t *description);
+long long KnownCategoryId(KnownIds *known, const std::wstring &description);
+long long KnownLanguageId(KnownIds *known, const std::wstring &code, const wchar_t *description);
 
 void EndKnownIds(KnownIds *known);

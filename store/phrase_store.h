@@ -31,8 +31,8 @@ bool IsPhraseStore(sqlite3 *db);
 
 // Get-or-create by exact, case-sensitive DESCRIPTION (category) or CODE (language). Return the
 // found or new id, or 0 when nothing could be stored. An existing language keeps its description.
-int GetOrCreateCategory(sqlite3 *db, const wchar_t *description);
-int GetOrCreateLanguage(sqlite3 *db, const wchar_t *code, const wchar_t *description);
+RecordId GetOrCreateCategory(sqlite3 *db, const wchar_t *description);
+RecordId GetOrCreateLanguage(sqlite3 *db, const wchar_t *code, const wchar_t *description);
 
 // Stores a pair as given (ids of 0 included). Returns the new pair's id or 0; the cause of a
 // failure is the connection's (sqlite3_errcode).
@@ -46,16 +46,16 @@ struct PhraseInserter {
     sqlite3_stmt *statement;
 };
 bool BeginPhraseInserts(sqlite3 *db, PhraseInserter *inserter);
-int InsertPhraseWith(PhraseInserter *inserter, int categoryId, int sourceLanguageId, int targetLanguageId,
-                     const wchar_t *source, const wchar_t *target);   // the new pair's id or 0
+RecordId InsertPhraseWith(PhraseInserter *inserter, RecordId categoryId, RecordId sourceLanguageId,
+                          RecordId targetLanguageId, const wchar_t *source, const wchar_t *target);   // the new pair's id or 0
 void EndPhraseInserts(PhraseInserter *inserter);
 
 // Updates return true when the statement ran to its end (a missing id changes nothing and is
 // still true); false when it was not run.
 bool UpdatePhrase(sqlite3 *db, RecordId phraseId, RecordId sourceLanguageId, RecordId targetLanguageId,
                   const wchar_t *source, const wchar_t *target);
-bool UpdateCategory(sqlite3 *db, int categoryId, const wchar_t *description);
-bool UpdateLanguage(sqlite3 *db, int languageId, const wchar_t *code, const wchar_t *description);
+bool UpdateCategory(sqlite3 *db, RecordId categoryId, const wchar_t *description);
+bool UpdateLanguage(sqlite3 *db, RecordId languageId, const wchar_t *code, const wchar_t *description);
 
 // The languages of a pair, each text cut to 127 units.
 struct PhraseLanguages {

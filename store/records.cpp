@@ -10,11 +10,11 @@
 // Statements that carry only ids are built in a local buffer of this size.
 constexpr size_t kIdStatementUnits = 128;
 
-static int LookupId(sqlite3 *db, const wchar_t *sql)
+static RecordId LookupId(sqlite3 *db, const wchar_t *sql)
 {
-    wchar_t id[16];
-    QueryFirstText(db, sql, id, 16);
-    return id[0] != 0 ? _wtoi(id) : 0;
+    wchar_t id[24];
+    QueryFirstText(db, sql, id, 24);
+    return id[0] != 0 ? _wtoi64(id) : 0;
 }
 
 static RecordId InsertRow(sqlite3 *db, const wchar_t *sql)
@@ -29,7 +29,7 @@ static bool RunToEnd(sqlite3 *db, const wchar_t *sql)
     return RunStatement(db, sql) == SQLITE_DONE;
 }
 
-int GetOrCreateCategory(sqlite3 *db, const wchar_t *description)
+RecordId GetOrCreateCategory(sqlite3 *db, const wchar_t *description)
 {
     ScratchBlock block;
     if (!block.statement || !QuoteInto(block.first, description))
@@ -37,15 +37,15 @@ int GetOrCreateCategory(sqlite3 *db, const wchar_t *description)
     if (!FormatStatement(block.statement, kStatementUnits,
                          L"SELECT ID FROM CATEGORY WHERE DESCRIPTION='%s'", block.first))
         return 0;
-    if (int id = LookupId(db, block.statement))
+    if (RecordId id = LookupId(db, block.statement))
         return id;
     if (!FormatStatement(block.statement, kStatementUnits,
                          L"INSERT INTO CATEGORY (DESCRIPTION) VALUES ('%s')", block.first))
         return 0;
-    return static_cast<int>(InsertRow(db, block.statement));
+    return InsertRow(db, block.statement);
 }
 
-int GetOrCreateLanguage(sqlite3 *db, const wchar_t *code, const wchar_t *description)
+RecordId GetOrCreateLanguage(sqlite3 *db, const wchar_t *code, const wchar_t *description)
 {
     ScratchBlock block;
     if (!block.statement || !QuoteInto(block.first, code))
@@ -53,14 +53,14 @@ int GetOrCreateLanguage(sqlite3 *db, const wchar_t *code, const wchar_t *descrip
     if (!FormatStatement(block.statement, kStatementUnits,
                          L"SELECT ID FROM LANGUAGE WHERE CODE='%s'", block.first))
         return 0;
-    if (int id = LookupId(db, block.statement))
+    if (RecordId id = LookupId(db, block.statement))
         return id;
     if (!QuoteInto(block.second, description) ||
         !FormatStatement(block.statement, kStatementUnits,
                          L"INSERT INTO LANGUAGE (CODE,DESCRIPTION) VALUES ('%s','%s')",
                          block.first, block.second))
         return 0;
-    return static_cast<int>(InsertRow(db, block.statement));
+    return InsertRow(db, block.statement);
 }
 
 RecordId InsertPhrase(sqlite3 *db, RecordId categoryId, RecordId sourceLanguageId, RecordId targetLanguageId,
@@ -86,19 +86,17 @@ bool BeginPhraseInserts(sqlite3 *db, PhraseInserter *inserter)
                                 -1, &inserter->statement, nullptr) == SQLITE_OK;
 }
 
-int InsertPhraseWith(PhraseInserter *inserter, int categoryId, int sourceLanguageId, int targetLanguageId,
-                     const wchar_t *source, const wchar_t *target)
+RecordId InsertPhraseWith(PhraseInserter *inserter, RecordId categoryId, RecordId sourceLanguageId,
+                          RecordId targetLanguageId, const wchar_t *source, const wchar_t *target)
 {
     sqlite3_stmt *statement = inserter->statement;
     sqlite3_reset(statement);
-    bool bound = sqlite3_bind_int(statement, 1, categoryId) == SQLITE_OK &&
-                 sqlite3_bind_int(statement, 2, sourceLanguageId) == SQLITE_OK &&
-                 sqlite3_bind_int(statement, 3, targetLanguageId) == SQLITE_OK &&
+    bool bound = sqlite3_bind_int64(statement, 1, categoryId) == SQLITE_OK &&
+                 sqlite3_bind_int64(statement, 2, sourceLanguageId) == SQLITE_OK &&
+                 sqlite3_bind_int64(statement, 3, targetLanguageId) == SQLITE_OK &&
                  sqlite3_bind_text16(statement, 4, source, -1, SQLITE_STATIC) == SQLITE_OK &&
                  sqlite3_bind_text16(statement, 5, target, -1, SQLITE_STATIC) == SQLITE_OK;
-    int id = bound && sqlite3_step(statement) == SQLITE_DONE
-                 ? static_cast<int>(sqlite3_last_insert_rowid(sqlite3_db_handle(statement)))
-                 : 0;
+    RecordId id = bound && sqlite3_step(statement) == SQLITE_DONE ? sqlite3_last_insert_rowid(sqlite3_db_handle(statement)) : 0;
     sqlite3_clear_bindings(statement);
     return id;
 }
@@ -123,24 +121,24 @@ bool UpdatePhrase(sqlite3 *db, RecordId phraseId, RecordId sourceLanguageId, Rec
     return RunToEnd(db, block.statement);
 }
 
-bool UpdateCategory(sqlite3 *db, int categoryId, const wchar_t *description)
+bool UpdateCategory(sqlite3 *db, RecordId categoryId, const wchar_t *description)
 {
     ScratchBlock block;
     if (!block.statement || !QuoteInto(block.first, description))
         return false;
     if (!FormatStatement(block.statement, kStatementUnits,
-                         L"UPDATE CATEGORY SET DESCRIPTION='%s' WHERE ID=%d", block.first, categoryId))
+                         L"UPDATE CATEGORY SET DESCRIPTION='%s' WHERE ID=%lld", block.first, categoryId))
         return false;
     return RunToEnd(db, block.statement);
 }
 
-bool UpdateLanguage(sqlite3 *db, int languageId, const wchar_t *code, const wchar_t *description)
+bool UpdateLanguage(sqlite3 *db, RecordId languageId, const wchar_t *code, const wchar_t *description)
 {
     ScratchBlock block;
     if (!block.statement || !QuoteInto(block.first, code) || !QuoteInto(block.second, description))
         return false;
     if (!FormatStatement(block.statement, kStatementUnits,
-                         L"UPDATE LANGUAGE SET CODE='%s',DESCRIPTION='%s' WHERE ID=%d",
+                         L"UPDATE LANGUAGE SET CODE='%s',DESCRIPTION='%s' WHERE ID=%lld",
                          block.first, block.second, languageId))
         return false;
     return RunToEnd(db, block.statement);

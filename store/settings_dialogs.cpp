@@ -20,8 +20,8 @@ struct SettingsKind {
     int fields;                 // 1: description; 2: code and description
     int limits[2];              // characters per field
     const wchar_t *query;       // id, then one text per field
-    int (*add)(sqlite3 *db, const wchar_t *first, const wchar_t *second);
-    bool (*update)(sqlite3 *db, int id, const wchar_t *first, const wchar_t *second);
+    RecordId (*add)(sqlite3 *db, const wchar_t *first, const wchar_t *second);
+    bool (*update)(sqlite3 *db, RecordId id, const wchar_t *first, const wchar_t *second);
     RowOperation remove;
 };
 
@@ -32,7 +32,7 @@ const SettingsKind kCategories = {
     [](sqlite3 *db, const wchar_t *description, const wchar_t *) {
         return GetOrCreateCategory(db, description);
     },
-    [](sqlite3 *db, int id, const wchar_t *description, const wchar_t *) {
+    [](sqlite3 *db, RecordId id, const wchar_t *description, const wchar_t *) {
         return UpdateCategory(db, id, description);
     },
     DeleteCategory,
@@ -84,7 +84,7 @@ void OnAdd(HWND dialog, const SettingsKind &kind)
     wchar_t texts[2][128] = {};
     if (ReadFields(dialog, kind, texts)) {
         sqlite3 *db = Connection(dialog);
-        int id = kind.add(db, texts[0], texts[1]);
+        RecordId id = kind.add(db, texts[0], texts[1]);
         // Nothing stored shows no row, and what was typed stays.
         if (id == 0) {
             ShowStoreFailure(dialog, IDS_RECORD_NOT_STORED, sqlite3_errcode(db), true);
@@ -109,7 +109,7 @@ void OnUpdate(HWND dialog, const SettingsKind &kind)
         return;
     sqlite3 *db = Connection(dialog);
     // A record another program deleted meanwhile is not shown as changed either.
-    if (!kind.update(db, static_cast<int>(RowId(list, row)), texts[0], texts[1]) || sqlite3_changes(db) == 0) {
+    if (!kind.update(db, RowId(list, row), texts[0], texts[1]) || sqlite3_changes(db) == 0) {
         ShowStoreFailure(dialog, IDS_RECORD_NOT_STORED, sqlite3_errcode(db), true);
         return;
     }

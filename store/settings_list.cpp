@@ -29,7 +29,7 @@ int FillSettingsList(HWND list, sqlite3 *db, const wchar_t *sql, int columns)
     return result;
 }
 
-void ShowAddedRecord(HWND list, int id, const wchar_t *first, const wchar_t *second)
+void ShowAddedRecord(HWND list, LPARAM id, const wchar_t *first, const wchar_t *second)
 {
     int row = -1;
     if (id != 0) {

@@ -12,6 +12,5 @@ int FillSettingsList(HWND list, sqlite3 *db, const wchar_t *sql, int columns);
 
 // Shows the record with id after an add: when a row for it is already in the list, that row is
 // selected and scrolled into view instead of adding a second one; otherwise a row with the texts
-// is added (second may be null) and scrolled into view. An id of 0 (nothing stored) always gets
-// a row of its own.
-void ShowAddedRecord(HWND list, int id, const wchar_t *first, const wchar_t *second);
+// is added (second may be null) and scrolled into view.
+void ShowAddedRecord(HWND list, LPARAM id, const wchar_t *first, const wchar_t *second);

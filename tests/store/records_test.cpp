@@ -256,3 +256,32 @@ TEST_F(Records, PhraseLanguageCodesComeFromEachSide)
 }
 
 }  // namespace
+
+namespace {
+
+// Once another program has stored a record with an ID beyond 32 bits, every record made after it
+// gets one too: each is still found, updated and used by its whole ID.
+TEST_F(Records, IdsBeyondThirtyTwoBitsAreKeptWhole)
+{
+    const RecordId big = 4294967296LL + 7;   // 2^32 + 7: cut to 32 bits it would be 7
+    ASSERT_EQ(RunStatement(db, L"INSERT INTO CATEGORY VALUES (4294967303,'Far')"), SQLITE_DONE);
+    ASSERT_EQ(RunStatement(db, L"INSERT INTO LANGUAGE VALUES (4294967303,'fr','Fran\u00E7ais')"), SQLITE_DONE);
+    EXPECT_EQ(GetOrCreateCategory(db, L"Far"), big);
+    EXPECT_EQ(GetOrCreateLanguage(db, L"fr", L"x"), big);
+    EXPECT_EQ(GetOrCreateCategory(db, L"Next"), big + 1);
+    EXPECT_TRUE(UpdateCategory(db, big + 1, L"Renamed"));
+    RecordId pair = InsertPhrase(db, big + 1, big, 2, L"oui", L"s\u00ED");
+    PhraseInserter inserter = {};
+    ASSERT_TRUE(BeginPhraseInserts(db, &inserter));
+    RecordId imported = InsertPhraseWith(&inserter, big, big, 2, L"non", L"no");
+    EndPhraseInserts(&inserter);
+    EXPECT_EQ(imported, pair + 1);
+    EXPECT_TRUE(MovePhrase(db, pair, big));
+    EXPECT_EQ(QueryRows(db, L"SELECT C.DESCRIPTION,P.SOURCE,P.SLANGUAGEID FROM PHRASE P JOIN CATEGORY C "
+                            L"ON C.ID=P.CATEGORYID ORDER BY P.ID"),
+              (Rows{{L"Far", L"oui", L"4294967303"}, {L"Far", L"non", L"4294967303"}}));
+    EXPECT_EQ(QueryRows(db, L"SELECT ID,DESCRIPTION FROM CATEGORY WHERE ID>4294967303"),
+              (Rows{{L"4294967304", L"Renamed"}}));
+}
+
+}  // namespace

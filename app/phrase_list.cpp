@@ -28,8 +28,11 @@ bool RefillSelector(HWND window, sqlite3 *db, BOOL keep, int controlId, BOOL cat
     if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
         return false;
     int step;
-    while ((step = sqlite3_step(statement)) == SQLITE_ROW)
-        records.push_back({static_cast<LPARAM>(sqlite3_column_int64(statement, 0)), ColumnText(statement, 1)});
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+        long long id = sqlite3_column_int64(statement, 0);
+        if (FitsItemData(id))
+            records.push_back({static_cast<LPARAM>(id), ColumnText(statement, 1)});
+    }
     sqlite3_finalize(statement);
     if (step != SQLITE_DONE)
         return false;
@@ -80,13 +83,19 @@ bool FillPhraseList(HWND window, sqlite3 *db, bool keepShown)
 {
     bool none = SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETCURSEL, 0, 0) == CB_ERR;
     LPARAM category = GetComboSelectionData(window, IDC_CATEGORY);
-    wchar_t sql[128];
+    wchar_t sql[256];
     // With no category selected, the pairs that belong to no existing category: typed before any
     // category existed, or left by another program. Here they can be seen, moved and copied.
-    if (none)
+    // So are those of a category whose ID the selector cannot hold (beyond 32 bits, in a 32-bit
+    // program), which it leaves out.
+    if (none && sizeof(LPARAM) < sizeof(long long))
+        wcscpy(sql, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID IS NULL OR "
+                    L"CATEGORYID NOT IN (SELECT ID FROM CATEGORY) OR "
+                    L"CATEGORYID NOT BETWEEN -2147483648 AND 2147483647");
+    else if (none)
         wcscpy(sql, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID IS NULL OR "
                     L"CATEGORYID NOT IN (SELECT ID FROM CATEGORY)");
-    else if (!FormatStatement(sql, 128, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID=%lld",
+    else if (!FormatStatement(sql, 256, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID=%lld",
                               static_cast<long long>(category)))
         return false;
     HWND list = GetDlgItem(window, IDC_PHRASE_LIST);

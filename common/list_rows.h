@@ -10,6 +10,14 @@
 // width less a vertical scroll bar.
 void PrepareListColumns(HWND list, int columns);
 
+// Whether a record's ID fits the item data of a control (LPARAM: 32 bits in a 32-bit program).
+// A record whose ID does not is left out of combo boxes and record lists rather than shown under
+// another record's ID.
+inline bool FitsItemData(long long id)
+{
+    return static_cast<long long>(static_cast<LPARAM>(id)) == id;
+}
+
 // Appends a row (the list's sort decides where it lands); second may be null. Returns its index.
 int AppendRow(HWND list, LPARAM id, const wchar_t *first, const wchar_t *second);
 

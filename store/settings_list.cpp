@@ -15,9 +15,12 @@ int FillSettingsList(HWND list, sqlite3 *db, const wchar_t *sql, int columns)
     int result = sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr);
     if (result == SQLITE_OK) {
         std::vector<PendingRow> rows;
-        while ((result = sqlite3_step(statement)) == SQLITE_ROW)
-            rows.push_back({static_cast<LPARAM>(sqlite3_column_int64(statement, 0)), ColumnText(statement, 1),
-                            columns > 1 ? ColumnText(statement, 2) : L"", columns > 1});
+        while ((result = sqlite3_step(statement)) == SQLITE_ROW) {
+            long long id = sqlite3_column_int64(statement, 0);
+            if (FitsItemData(id))
+                rows.push_back({static_cast<LPARAM>(id), ColumnText(statement, 1),
+                                columns > 1 ? ColumnText(statement, 2) : L"", columns > 1});
+        }
         sqlite3_finalize(statement);
         if (result == SQLITE_DONE) {
             AppendRows(list, rows);

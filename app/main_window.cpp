@@ -174,8 +174,8 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
     case IDC_CATEGORY:
         // A category that cannot be read is not shown as empty: the list and the selector stay
         // on the category shown.
-        if (notification == CBN_SELCHANGE && !FillPhraseList(window, db, true))
-            SelectListedCategory(window);
+        if (notification == CBN_SELCHANGE)
+            FillPhraseList(window, db, true);
         break;
     case IDM_CATEGORY_SETTINGS:
         DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_CATEGORIES), window,

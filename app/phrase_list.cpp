@@ -79,6 +79,21 @@ int SelectedCategoryOrNone(HWND window)
     return static_cast<int>(SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETITEMDATA, index, 0));
 }
 
+// Selects the category whose pairs the list shows (none selected: the pairs of no category), after
+// a change of the selector that the list could not follow.
+static void SelectListedCategory(HWND window)
+{
+    LPARAM listed = PhraseRowsLoadedFor(GetDlgItem(window, IDC_PHRASE_LIST));
+    HWND combo = GetDlgItem(window, IDC_CATEGORY);
+    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    LRESULT index = -1;
+    for (LRESULT i = 0; listed != kNoCategoryListed && i < count && index == -1; i++) {
+        if (SendMessageW(combo, CB_GETITEMDATA, i, 0) == listed)
+            index = i;
+    }
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
 bool FillPhraseList(HWND window, sqlite3 *db, bool keepShown)
 {
     bool none = SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETCURSEL, 0, 0) == CB_ERR;
@@ -114,21 +129,11 @@ bool FillPhraseList(HWND window, sqlite3 *db, bool keepShown)
         if (!keepShown) {
             SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
             SendMessageW(list, LVM_SETITEMCOUNT, 0, 0);
+        } else {
+            // The selector goes back to the rows kept before the message is seen.
+            SelectListedCategory(window);
         }
         ShowStoreFailure(window, IDS_LIST_NOT_READ, result, false);
     }
     return result == SQLITE_OK;
-}
-
-void SelectListedCategory(HWND window)
-{
-    LPARAM listed = PhraseRowsLoadedFor(GetDlgItem(window, IDC_PHRASE_LIST));
-    HWND combo = GetDlgItem(window, IDC_CATEGORY);
-    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-    LRESULT index = -1;
-    for (LRESULT i = 0; listed != kNoCategoryListed && i < count && index == -1; i++) {
-        if (SendMessageW(combo, CB_GETITEMDATA, i, 0) == listed)
-            index = i;
-    }
-    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }

@@ -28,13 +28,9 @@ int SelectedCategoryOrNone(HWND window);
 // with the pairs that belong to no existing category. When the store cannot be read (another
 // program holds it past the busy timeout, or it is damaged), a message box says so and the
 // result is false; the list then keeps the rows it showed with keepShown (a category chosen: they
-// are still right, unless they were another store's), and is emptied without (a refill after a
-// change, which they may no longer show).
+// are still right, unless they were another store's) and the category selector goes back to
+// them, and is emptied without (a refill after a change, which they may no longer show).
 bool FillPhraseList(HWND window, sqlite3 *db, bool keepShown = false);
-
-// Selects the category whose pairs the list shows (none selected: the pairs of no category), after
-// a change of the selector that FillPhraseList could not follow.
-void SelectListedCategory(HWND window);
 
 // Shows the phrase list's context menu at the position of the current message and carries out
 // the chosen delete, move or copy.

@@ -46,6 +46,7 @@
 #define IDS_RECORD_NOT_STORED 42
 #define IDS_NOT_SWAPPED     43
 #define IDS_RECORDS_NOT_READ 44
+#define IDS_PROGRESS_NOT_READ 45
 
 // Main window controls
 #define IDC_CATEGORY        10

@@ -41,7 +41,7 @@ std::wstring Number(long long value)
 
 }  // namespace
 
-bool ReadProgress(sqlite3 *db, int categoryId, UnixTime now, ProgressCounts *counts)
+bool ReadProgress(sqlite3 *db, int categoryId, UnixTime now, ProgressCounts *counts, int *cause)
 {
     *counts = ProgressCounts{};
     ReadTransaction read(db);
@@ -89,6 +89,9 @@ bool ReadProgress(sqlite3 *db, int categoryId, UnixTime now, ProgressCounts *cou
                               });
     }
     if (!ok) {
+        // Taken before the read transaction ends, which would leave the connection's code clear.
+        if (cause)
+            *cause = sqlite3_errcode(db);
         *counts = ProgressCounts{};
         return false;
     }

@@ -6,6 +6,8 @@
 
 #include "common/dialogs.h"
 #include "resources/resource_ids.h"
+#include "sqlite3.h"
+#include "store/store_failure.h"
 
 namespace {
 
@@ -14,13 +16,20 @@ constexpr int kDayLabelStep = 5;
 
 void SetNumber(HWND dialog, int control, int value)
 {
-    SetDlgItemInt(dialog, control, static_cast<UINT>(value), FALSE);
+    SetDlgItemInt(dialog, control, static_cast<UINT>(value), TRUE);
 }
 
 void OnInitDialog(HWND dialog, ProgressDialogState *state)
 {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
-    ReadProgress(state->db, state->categoryId, state->now, &state->counts);
+    // Counts that could not be read are said, never shown as zeros: the dialog ends unseen.
+    int cause = SQLITE_OK;
+    if (!ReadProgress(state->db, state->categoryId, state->now, &state->counts, &cause)) {
+        HWND owner = GetWindow(dialog, GW_OWNER);
+        ShowStoreFailure(owner ? owner : dialog, IDS_PROGRESS_NOT_READ, cause, false);
+        EndDialog(dialog, -1);
+        return;
+    }
     const ProgressCounts &counts = state->counts;
     SetNumber(dialog, IDC_PROGRESS_NEW, counts.newPairs);
     SetNumber(dialog, IDC_PROGRESS_LEARNING, counts.learning);

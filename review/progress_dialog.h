@@ -20,7 +20,8 @@ struct ProgressDialogState {
 constexpr COLORREF kForecastBarColor = RGB(46, 125, 192);
 
 // Dialog procedure; lParam of WM_INITDIALOG is a ProgressDialogState that outlives the dialog.
-// Ends with 0 on OK, Escape or the close box.
+// Ends with 0 on OK, Escape or the close box; with -1 before it is seen when the store cannot be
+// read, which a message box owned by the dialog's owner says.
 INT_PTR CALLBACK ProgressDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Shows the dialog modally, owned by owner, for category categoryId (0: every category) as the

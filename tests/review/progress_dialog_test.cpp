@@ -17,6 +17,7 @@
 #include "store/statement.h"
 #include "tests/app/window_fixture.h"
 #include "tests/review/review_rows.h"
+#include "tests/support/fault_vfs.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -327,6 +328,39 @@ TEST_F(ProgressCommand, OpensTheProgressOfTheSelectedCategory)
     }
     EXPECT_EQ(caption.size(), 2u);
     EXPECT_EQ(counts, (std::vector<std::wstring>{L"2", L"0", L"1", L"1", L"0", L"\x2014"}));
+}
+
+}  // namespace
+
+namespace {
+
+// Counts that cannot be read are said, never shown as zeros.
+TEST_F(ProgressCommand, AStoreThatCannotBeReadIsSaidNotShownAsZeros)
+{
+    InstallFaultVfs();
+    sqlite3 *db = CreateStore();
+    int words = GetOrCreateCategory(db, L"Words");
+    InsertPhrase(db, words, 1, 2, L"uno", L"one");
+    sqlite3_close(db);
+    OpenWindow();
+    sqlite3 *locker = nullptr;
+    ASSERT_EQ(sqlite3_open16(dbPath.c_str(), &locker), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(locker, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    SetInstantLockWaits(true);
+    {
+        MessageBoxAnswerer ok(IDOK);
+        // Closes a dialog of zeros, should one come up.
+        DialogDriver driver([](HWND dialog) {
+            if (GetDlgItem(dialog, IDC_PROGRESS_CHART))
+                PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        });
+        Command(IDM_PROGRESS);
+        ASSERT_EQ(ok.seen().size(), 1u);
+        EXPECT_EQ(ok.seen()[0].text, LoadedString(IDS_PROGRESS_NOT_READ) + L"\n" + LoadedString(IDS_STORE_BUSY));
+    }
+    SetInstantLockWaits(false);
+    sqlite3_exec(locker, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(locker);
 }
 
 }  // namespace

@@ -39,14 +39,15 @@ struct TimeText {
 };
 
 // " AND P.CATEGORYID=n" for one category, nothing for every category.
+// The pairs of PHRASE P the review may ask: those of the category (any when 0) that have a
+// translation to type, since an empty answer would be rated Good at once.
 struct CategoryClause {
-    wchar_t text[48];
+    wchar_t text[96];
 
     explicit CategoryClause(int categoryId)
     {
-        text[0] = 0;
-        if (categoryId > 0)
-            FormatStatement(text, 48, L" AND P.CATEGORYID=%d", categoryId);
+        if (categoryId <= 0 || !FormatStatement(text, 96, L" AND P.TARGET<>'' AND P.CATEGORYID=%d", categoryId))
+            wcscpy(text, L" AND P.TARGET<>''");
     }
 };
 

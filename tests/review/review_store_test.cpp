@@ -429,3 +429,23 @@ TEST_F(ReviewStore, NextReviewTimeIsTheEarliestDueOrTomorrowForNewPairs)
 }
 
 }  // namespace
+
+namespace {
+
+// A pair without a translation has no answer to type: the review never asks it, due or new.
+TEST_F(ReviewStore, PairsWithoutATranslationAreNeverAsked)
+{
+    int first = AddPairs(2, category);
+    RecordId empty = InsertPhrase(db, category, 1, 2, L"solo", L"");
+    ASSERT_EQ(RunStatement(db, L"INSERT INTO PHRASE (CATEGORYID,SOURCE,TARGET) VALUES (1,'nulo',NULL)"), SQLITE_DONE);
+    UnixTime today = Noon(0);
+    EXPECT_EQ(Chosen(category, today), (std::vector<int>{first, first + 1}));
+    Rate(first, kRatingGood, today);
+    // Rated before its translation was taken away (by another program, say), it is due but not asked.
+    ASSERT_EQ(RunStatement(db, (L"UPDATE PHRASE SET TARGET='' WHERE ID=" + std::to_wstring(first)).c_str()), SQLITE_DONE);
+    EXPECT_EQ(Chosen(category, Noon(10)), (std::vector<int>{first + 1}));
+    EXPECT_EQ(Chosen(0, Noon(10)), (std::vector<int>{first + 1}));
+    EXPECT_NE(empty, 0);
+}
+
+}  // namespace

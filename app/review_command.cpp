@@ -1,5 +1,6 @@
 #include "app/review_command.h"
 
+#include <algorithm>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -11,10 +12,13 @@
 
 namespace {
 
-// The local date of moment as the user's locale writes it in short.
+// The local date of moment as the user's locale writes it in short. A moment beyond what the C
+// runtime's local time knows (after the year 3000, or before 1970), which a damaged or foreign
+// store may give, is shown as the nearest date it knows.
 std::wstring LocalDateText(UnixTime moment)
 {
-    __time64_t seconds = static_cast<__time64_t>(moment);
+    constexpr UnixTime kFirst = 2 * 86400, kLast = 32535215999 - 2 * 86400;
+    __time64_t seconds = static_cast<__time64_t>(std::min(std::max(moment, kFirst), kLast));
     tm local = {};
     if (_localtime64_s(&local, &seconds) != 0)
         return std::wstring();

@@ -77,7 +77,9 @@ bool ReadProgress(sqlite3 *db, int categoryId, UnixTime now, ProgressCounts *cou
     }
     if (ok && TableExists(db, L"REVIEWLOG")) {
         std::wstring join = L" FROM REVIEWLOG L JOIN PHRASE P ON P.ID = L.PHRASEID WHERE 1" + inCategory;
-        ok = ForEachRow(db, L"SELECT COUNT(*)" + join + L" AND L.TIME >= " + Number(LocalDayStart(now)),
+        // Ratings dated after now (a clock set back) are not today's.
+        ok = ForEachRow(db, L"SELECT COUNT(*)" + join + L" AND L.TIME >= " + Number(LocalDayStart(now)) +
+                                L" AND L.TIME <= " + Number(now),
                         [&](sqlite3_stmt *s) { counts->ratedToday = sqlite3_column_int(s, 0); });
         // Today and the 29 local days before it; a first rating says nothing about recall.
         ok = ok && ForEachRow(db,

@@ -87,16 +87,19 @@ bool QueryNumber(sqlite3 *db, const wchar_t *sql, long long *number, bool *found
     return step == SQLITE_ROW || step == SQLITE_DONE;
 }
 
-// Pairs of the category first reviewed in now's local day, each counted once.
-bool CountFirstReviewedToday(sqlite3 *db, const CategoryClause &category, UnixTime now, int *count)
+// Pairs of the whole store first reviewed in now's local day up to now, each counted once: the new
+// pairs of a day are the learner's, whichever categories they came from. Ratings dated after now
+// (a clock set back) are nobody's today.
+bool CountFirstReviewedToday(sqlite3 *db, UnixTime now, int *count)
 {
-    TimeText start(LocalDayStart(now)), end(LocalDayEnd(now));
+    TimeText start(LocalDayStart(now)), until(now);
+    CategoryClause anyCategory(0);
     wchar_t sql[kSqlUnits];
     if (!FormatStatement(sql, kSqlUnits,
                          L"SELECT COUNT(DISTINCT L.PHRASEID) FROM REVIEWLOG L JOIN PHRASE P ON P.ID=L.PHRASEID "
-                         L"WHERE L.TIME>=%s AND L.TIME<%s%s AND NOT EXISTS "
+                         L"WHERE L.TIME>=%s AND L.TIME<=%s%s AND NOT EXISTS "
                          L"(SELECT 1 FROM REVIEWLOG E WHERE E.PHRASEID=L.PHRASEID AND E.TIME<%s)",
-                         start.text, end.text, category.text, start.text))
+                         start.text, until.text, anyCategory.text, start.text))
         return false;
     long long number = 0;
     bool found = false;
@@ -130,7 +133,7 @@ bool ChoosePairs(sqlite3 *db, int categoryId, UnixTime now, std::vector<ReviewPa
             !ReadPairs(db, sql, pairs))
             return false;
         int reviewedToday = 0;
-        if (!CountFirstReviewedToday(db, category, now, &reviewedToday))
+        if (!CountFirstReviewedToday(db, now, &reviewedToday))
             return false;
         newPairs = std::max(0, kNewPairsPerDay - reviewedToday);
     }

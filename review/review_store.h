@@ -19,10 +19,10 @@ struct ReviewPair {
     int targetLanguage;            // TLANGUAGEID
 };
 
-// The pairs of category (0: every category) the review at now asks: the reviewed pairs due
-// before the end of now's local day, oldest due first, then new pairs in ID order up to
-// kNewPairsPerDay less those first reviewed today. Returns false when the store could not be
-// read (pairs is then empty).
+// The pairs of category (0: every category) the review at now asks, each with a translation: the
+// reviewed pairs due before the end of now's local day, oldest due first, then new pairs in ID
+// order up to kNewPairsPerDay less the pairs of the whole store first reviewed today. Returns
+// false when the store could not be read (pairs is then empty).
 bool ChooseReviewPairs(sqlite3 *db, int categoryId, UnixTime now, std::vector<ReviewPair> *pairs);
 
 // When the review of category (0: every category) next has a pair, once nothing is left today:

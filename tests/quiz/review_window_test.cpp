@@ -261,3 +261,22 @@ TEST_F(ReviewCommandTest, OpensOnTheDuePairsOrSaysWhenTheNextIsDue)
 }
 
 }  // namespace
+
+namespace {
+
+// A due time beyond what local time knows (a damaged or foreign store) still gives a date.
+TEST_F(ReviewCommandTest, ADueTimeFarAwayStillGivesADate)
+{
+    OpenWindow();
+    sqlite3 *db = OpenPhraseStore(dbPath.c_str(), false);
+    ASSERT_EQ(RateAsShown(db, phrase, 3, UnixNow()), SQLITE_OK);
+    ASSERT_EQ(RunStatement(db, L"UPDATE REVIEW SET DUE=99999999999999"), SQLITE_DONE);
+    sqlite3_close(db);
+    MessageBoxAnswerer answerer(IDOK);
+    Command(IDM_REVIEW);
+    ASSERT_EQ(answerer.seen().size(), 1u);
+    const std::wstring &said = answerer.seen()[0].text;
+    EXPECT_NE(said.find(L"3000"), std::wstring::npos) << "said: " << std::string(said.begin(), said.end());
+}
+
+}  // namespace

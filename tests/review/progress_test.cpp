@@ -1,5 +1,6 @@
 // The progress counts read from a real phrase store holding review state.
 #include "review/progress.h"
+#include "review/fsrs.h"
 
 #include <gtest/gtest.h>
 
@@ -197,6 +198,21 @@ TEST_F(Progress, AStoreThatCannotBeReadGivesNothing)
     EXPECT_FALSE(ReadProgress(empty, 0, kNow, &counts));
     EXPECT_EQ(counts.newPairs, 0);
     sqlite3_close(empty);
+}
+
+}  // namespace
+
+namespace {
+
+// A rating dated after now (a clock set back since) is no rating of today's.
+TEST_F(Progress, RatingsDatedAfterNowAreNotToday)
+{
+    CreateReviewTables(db);
+    int pair = Pair(words);
+    AddRating(db, pair, kNow - 60, kRatingGood, -1);
+    AddRating(db, pair, kNow + 60, kRatingGood, 1.0);
+    EXPECT_EQ(Read(words).ratedToday, 1);
+    EXPECT_EQ(Read(words, kNow + 120).ratedToday, 2);
 }
 
 }  // namespace

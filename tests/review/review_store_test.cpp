@@ -305,21 +305,28 @@ TEST_F(ReviewStore, DuePairsComeFirstOldestDueFirstUntilTheEndOfToday)
     EXPECT_EQ(Chosen(category, today), (std::vector<int>{first + 2, first, first + 4, first + 3, first + 6, first + 7}));
 }
 
-TEST_F(ReviewStore, ACategoryChoosesItsOwnPairsAndCountsItsOwnNewOnes)
+// A category chooses its own pairs; the twenty new pairs a day are the whole store's.
+TEST_F(ReviewStore, ACategoryChoosesItsOwnPairsFromTheStoresNewPairsOfTheDay)
 {
     int words = AddPairs(25, category);
     int phrases = AddPairs(25, otherCategory);
     UnixTime today = Noon(0);
-    for (int i = 0; i < 20; i++)
+    for (int i = 0; i < 15; i++)
         Rate(phrases + i, i == 0 ? kRatingAgain : kRatingGood, today);
+    EXPECT_EQ(Chosen(category, today), Range(words, 5));
+    for (int i = 15; i < 20; i++)
+        Rate(phrases + i, kRatingGood, today);
 
-    EXPECT_EQ(Chosen(category, today), Range(words, 20));
+    EXPECT_TRUE(Chosen(category, today).empty());
     EXPECT_EQ(Chosen(otherCategory, today), std::vector<int>{phrases});
     EXPECT_EQ(Chosen(0, today), std::vector<int>{phrases});
-    // A pair moved to the other category takes its due state and its first review with it.
+    // A pair moved to the other category takes its due state with it.
     MovePhrase(db, phrases, category);
-    EXPECT_EQ(Chosen(category, today), Join({phrases}, Range(words, 19)));
-    EXPECT_EQ(Chosen(otherCategory, today), Range(phrases + 20, 1));
+    EXPECT_EQ(Chosen(category, today), std::vector<int>{phrases});
+    EXPECT_TRUE(Chosen(otherCategory, today).empty());
+    // Ratings dated later than now (a clock set back) take nothing from today's new pairs.
+    EXPECT_EQ(Chosen(category, today - kHour), Join({phrases}, Range(words, 20)));
+    EXPECT_EQ(Chosen(0, Noon(1)).size(), 1u + 20u);
 }
 
 TEST_F(ReviewStore, DeletedPairsLeaveNoStateAndAReusedIdStartsNew)

@@ -202,17 +202,22 @@ QuizRow MakeQuizRow(const QuizState *state, long long phraseId, const std::wstri
     return row;
 }
 
-// The review's pairs come chosen and ordered by what is due; the window asks them in random order
-// all the same, as the quiz does.
+// The review's pairs come chosen by what is due: the due pairs are asked first, then the new ones,
+// each group in random order, as the quiz asks its rows.
 void LoadReviewRows(QuizState *state)
 {
     std::vector<QuizRow> &rows = state->table->rows;
-    for (const ReviewPair &pair : *state->review)
+    size_t due = 0;
+    for (const ReviewPair &pair : *state->review) {
         rows.push_back(MakeQuizRow(state, pair.phraseId, pair.source, pair.target, pair.targetLanguage));
+        due += pair.due ? 1 : 0;
+    }
     LARGE_INTEGER counter = {};
     QueryPerformanceCounter(&counter);
     std::mt19937 random(static_cast<unsigned>(counter.QuadPart ^ GetTickCount()));
-    std::shuffle(rows.begin(), rows.end(), random);
+    // The pairs come due ones first.
+    std::shuffle(rows.begin(), rows.begin() + due, random);
+    std::shuffle(rows.begin() + due, rows.end(), random);
 }
 
 void LoadRows(QuizState *state)

@@ -58,7 +58,7 @@ bool FindReviewTables(sqlite3 *db, bool *review, bool *log)
 }
 
 // Appends the pairs a query gives (ID, SOURCE, TARGET, TLANGUAGEID).
-bool ReadPairs(sqlite3 *db, const wchar_t *sql, std::vector<ReviewPair> *pairs)
+bool ReadPairs(sqlite3 *db, const wchar_t *sql, bool due, std::vector<ReviewPair> *pairs)
 {
     sqlite3_stmt *statement = nullptr;
     if (sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
@@ -66,7 +66,7 @@ bool ReadPairs(sqlite3 *db, const wchar_t *sql, std::vector<ReviewPair> *pairs)
     int step;
     while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
         pairs->push_back({sqlite3_column_int64(statement, 0), ColumnText(statement, 1),
-                          ColumnText(statement, 2), sqlite3_column_int(statement, 3)});
+                          ColumnText(statement, 2), sqlite3_column_int(statement, 3), due});
     }
     sqlite3_finalize(statement);
     return step == SQLITE_DONE;
@@ -130,7 +130,7 @@ bool ChoosePairs(sqlite3 *db, int categoryId, UnixTime now, std::vector<ReviewPa
                              L"SELECT P.ID,P.SOURCE,P.TARGET,P.TLANGUAGEID FROM REVIEW R "
                              L"JOIN PHRASE P ON P.ID=R.PHRASEID WHERE R.DUE<%s%s ORDER BY R.DUE,R.PHRASEID",
                              end.text, category.text) ||
-            !ReadPairs(db, sql, pairs))
+            !ReadPairs(db, sql, true, pairs))
             return false;
         int reviewedToday = 0;
         if (!CountFirstReviewedToday(db, now, &reviewedToday))
@@ -143,7 +143,7 @@ bool ChoosePairs(sqlite3 *db, int categoryId, UnixTime now, std::vector<ReviewPa
                            L"SELECT P.ID,P.SOURCE,P.TARGET,P.TLANGUAGEID FROM PHRASE P WHERE %s%s "
                            L"ORDER BY P.ID LIMIT %d",
                            NewPairCondition(reviewTables), category.text, newPairs) &&
-           ReadPairs(db, sql, pairs);
+           ReadPairs(db, sql, false, pairs);
 }
 
 bool FindNextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *next)

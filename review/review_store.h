@@ -17,6 +17,7 @@ struct ReviewPair {
     long long phraseId;
     std::wstring source, target;   // as stored
     int targetLanguage;            // TLANGUAGEID
+    bool due;                      // reviewed before and due; otherwise new
 };
 
 // The pairs of category (0: every category) the review at now asks, each with a translation: the

@@ -193,6 +193,7 @@ TEST_F(ReviewWindowTest, EachRatingIsStoredTheMomentItIsEarned)
     Open(true);
     EXPECT_EQ(state.rows, 19);
     EXPECT_EQ(pairs.front().phraseId, again) << "due pairs come first";
+    EXPECT_EQ(PhraseId(0), again) << "and are asked first";
     for (const ReviewPair &pair : pairs)
         EXPECT_NE(pair.phraseId, good);
 }

@@ -393,7 +393,7 @@ TEST_F(ReviewStore, AFailedRatingLeavesTheStoreAsItWas)
     ASSERT_EQ(RunStatement(other, L"BEGIN EXCLUSIVE"), SQLITE_DONE);
     SetInstantLockWaits(true);
     EXPECT_NE(RateAsShown(db, first, kRatingAgain, today + kDay), SQLITE_OK);
-    std::vector<ReviewPair> pairs = {{1, L"left", L"over", 1}};
+    std::vector<ReviewPair> pairs = {{1, L"left", L"over", 1, false}};
     EXPECT_FALSE(ChooseReviewPairs(db, category, today, &pairs));
     EXPECT_TRUE(pairs.empty());
     UnixTime next = 1;

@@ -4,6 +4,7 @@
 #include "review/review_store.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -210,7 +211,62 @@ struct StoredReview {
     int reps, lapses;
 };
 
-// Reads the pair's REVIEW row; reviewed is false when it has none yet.
+// No memory is weaker than this many days: it keeps every later step finite.
+constexpr double kLeastStability = 0.001;
+
+bool IsNumber(sqlite3_stmt *statement, int column)
+{
+    int type = sqlite3_column_type(statement, column);
+    return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+}
+
+// Whether the REVIEW row read (STABILITY, DIFFICULTY, LAST, ...) can be gone on from: numbers where
+// numbers belong, finite and in range. Another program, or a damaged file, may leave any value.
+bool UsableReview(sqlite3_stmt *statement)
+{
+    if (!IsNumber(statement, 0) || !IsNumber(statement, 1) || sqlite3_column_type(statement, 2) != SQLITE_INTEGER)
+        return false;
+    double stability = sqlite3_column_double(statement, 0), difficulty = sqlite3_column_double(statement, 1);
+    return std::isfinite(stability) && std::isfinite(difficulty) && stability >= kLeastStability &&
+           stability <= 1e6 && difficulty >= 1.0 && difficulty <= 10.0 && sqlite3_column_int64(statement, 2) > 0;
+}
+
+// Rebuilds a pair's state from its ratings in REVIEWLOG, oldest first, as the review made it;
+// ratings that are not the review's two, or have no time, are passed over. reviewed is false when
+// none is left: the pair is then new. False when the log could not be read.
+bool ReplayLog(sqlite3 *db, long long phraseId, StoredReview *stored, bool *reviewed)
+{
+    *stored = {};
+    *reviewed = false;
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(db, L"SELECT TIME,RATING FROM REVIEWLOG WHERE PHRASEID=? ORDER BY TIME,ID", -1,
+                             &statement, nullptr) != SQLITE_OK)
+        return false;
+    int step = sqlite3_bind_int64(statement, 1, phraseId) == SQLITE_OK ? SQLITE_ROW : SQLITE_ERROR;
+    while (step == SQLITE_ROW && (step = sqlite3_step(statement)) == SQLITE_ROW) {
+        int rating = sqlite3_column_int(statement, 1);
+        if (sqlite3_column_type(statement, 0) != SQLITE_INTEGER || sqlite3_column_type(statement, 1) != SQLITE_INTEGER ||
+            (rating != kRatingAgain && rating != kRatingGood))
+            continue;
+        UnixTime time = sqlite3_column_int64(statement, 0);
+        if (*reviewed) {
+            double elapsed = std::max(0.0, static_cast<double>(time - stored->last) / kSecondsPerDay);
+            stored->state = NextMemoryState(stored->state, elapsed, rating);
+            stored->lapses += rating == kRatingAgain ? 1 : 0;
+        } else {
+            stored->state = FirstMemoryState(rating);
+        }
+        stored->state.stability = std::max(stored->state.stability, kLeastStability);
+        stored->last = time;
+        stored->reps++;
+        *reviewed = true;
+    }
+    sqlite3_finalize(statement);
+    return step == SQLITE_DONE;
+}
+
+// Reads the pair's REVIEW row; reviewed is false when it has none yet. A row that cannot be gone
+// on from is rebuilt from the pair's ratings instead, never carried on.
 bool ReadStoredReview(sqlite3 *db, long long phraseId, StoredReview *stored, bool *reviewed)
 {
     wchar_t sql[kSqlUnits];
@@ -221,14 +277,17 @@ bool ReadStoredReview(sqlite3 *db, long long phraseId, StoredReview *stored, boo
         return false;
     int step = sqlite3_step(statement);
     *reviewed = step == SQLITE_ROW;
-    if (*reviewed) {
+    bool usable = *reviewed && UsableReview(statement);
+    if (usable) {
         stored->state = {sqlite3_column_double(statement, 0), sqlite3_column_double(statement, 1)};
         stored->last = sqlite3_column_int64(statement, 2);
-        stored->reps = sqlite3_column_int(statement, 3);
-        stored->lapses = sqlite3_column_int(statement, 4);
+        stored->reps = std::max(0, sqlite3_column_int(statement, 3));
+        stored->lapses = std::max(0, sqlite3_column_int(statement, 4));
     }
     sqlite3_finalize(statement);
-    return step == SQLITE_ROW || step == SQLITE_DONE;
+    if (step != SQLITE_ROW && step != SQLITE_DONE)
+        return false;
+    return !*reviewed || usable || ReplayLog(db, phraseId, stored, reviewed);
 }
 
 // Runs a statement whose ? parameters take values in order (no value: NULL).
@@ -278,6 +337,10 @@ bool WriteRating(sqlite3 *db, long long phraseId, int rating, UnixTime now)
     } else {
         state = FirstMemoryState(rating);
     }
+    // Whatever the state came from, no interval is made from a memory weaker than the least.
+    if (!std::isfinite(state.stability) || !std::isfinite(state.difficulty))
+        state = FirstMemoryState(rating);
+    state.stability = std::max(state.stability, kLeastStability);
     UnixTime due = rating == kRatingAgain
                        ? now
                        : now + static_cast<UnixTime>(NextIntervalDays(state.stability)) * 86400;

@@ -456,3 +456,56 @@ TEST_F(ReviewStore, PairsWithoutATranslationAreNeverAsked)
 }
 
 }  // namespace
+
+namespace {
+
+// A REVIEW row that cannot be gone on from is rebuilt from the pair's ratings: the next rating
+// gives exactly what it gives a pair whose row was never touched. With no ratings left either,
+// the pair starts as new.
+TEST_F(ReviewStore, DamagedReviewRowsAreRebuiltFromTheRatings)
+{
+    struct Case {
+        const char *what;
+        const wchar_t *damage;   // SET clause for the damaged pair's REVIEW row
+        bool dropRatings;        // its REVIEWLOG rows go too
+    } cases[] = {
+        {"stability NULL", L"STABILITY=NULL", false},
+        {"stability a text", L"STABILITY='much'", false},
+        {"stability negative", L"STABILITY=-4", false},
+        {"stability zero", L"STABILITY=0", false},
+        {"stability infinite", L"STABILITY=9e999", false},
+        {"difficulty out of range", L"DIFFICULTY=42", false},
+        {"last NULL", L"LAST=NULL", false},
+        {"last a text", L"LAST='yesterday'", false},
+        {"nothing usable and no ratings", L"STABILITY=NULL", true},
+    };
+    UnixTime day0 = Noon(0), day3 = Noon(0) + 3 * 86400;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        int kept = AddPairs(1, category), damaged = AddPairs(1, category);
+        for (int pair : {kept, damaged})
+            Rate(pair, kRatingGood, day0);
+        std::wstring id = std::to_wstring(damaged);
+        ASSERT_EQ(RunStatement(db, (L"UPDATE REVIEW SET " + std::wstring(c.damage) + L" WHERE PHRASEID=" + id).c_str()),
+                  SQLITE_DONE);
+        if (c.dropRatings) {
+            ASSERT_EQ(RunStatement(db, (L"DELETE FROM REVIEWLOG WHERE PHRASEID=" + id).c_str()), SQLITE_DONE);
+        }
+        for (int pair : {kept, damaged})
+            Rate(pair, kRatingGood, day3);
+        ReviewRow right = {}, rebuilt = {};
+        ASSERT_TRUE(Review(kept, &right));
+        ASSERT_TRUE(Review(damaged, &rebuilt));
+        if (c.dropRatings) {
+            EXPECT_NEAR(rebuilt.stability, 2.3065, 1e-4) << "a first rating";
+            continue;
+        }
+        EXPECT_NEAR(rebuilt.stability, right.stability, 1e-9);
+        EXPECT_NEAR(rebuilt.difficulty, right.difficulty, 1e-9);
+        EXPECT_EQ(rebuilt.due, right.due);
+        EXPECT_EQ(rebuilt.reps, right.reps);
+        EXPECT_GT(rebuilt.stability, 10.0) << "a recall three days on";
+    }
+}
+
+}  // namespace

@@ -21,7 +21,8 @@ struct ReviewPair {
 };
 
 // The pairs of category (0: every category) the review at now asks, each with a translation: the
-// reviewed pairs due before the end of now's local day, oldest due first, then new pairs in ID
+// reviewed pairs due before the end of now's local day (or whose due time is no number: damaged,
+// they are asked rather than lost), oldest due first, then new pairs in ID
 // order up to kNewPairsPerDay less the pairs of the whole store first reviewed today. Returns
 // false when the store could not be read (pairs is then empty).
 bool ChooseReviewPairs(sqlite3 *db, int categoryId, UnixTime now, std::vector<ReviewPair> *pairs);

@@ -506,6 +506,14 @@ TEST_F(ReviewStore, DamagedReviewRowsAreRebuiltFromTheRatings)
         EXPECT_EQ(rebuilt.reps, right.reps);
         EXPECT_GT(rebuilt.stability, 10.0) << "a recall three days on";
     }
+    // A pair whose due time is no number is asked today rather than never.
+    int lost = AddPairs(1, category);
+    Rate(lost, kRatingGood, day0);
+    ASSERT_EQ(RunStatement(db, (L"UPDATE REVIEW SET DUE=NULL WHERE PHRASEID=" + std::to_wstring(lost)).c_str()),
+              SQLITE_DONE);
+    std::vector<int> chosen = Chosen(category, day0 + kHour);
+    ASSERT_FALSE(chosen.empty());
+    EXPECT_EQ(chosen.front(), lost);
 }
 
 }  // namespace

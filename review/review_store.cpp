@@ -232,6 +232,27 @@ bool UsableReview(sqlite3_stmt *statement)
            stability <= 1e6 && difficulty >= 1.0 && difficulty <= 10.0 && sqlite3_column_int64(statement, 2) > 0;
 }
 
+// Moves a pair's state on by a rating at time; reviewed tells whether it had a state before.
+// Returns the days since the previous rating, none for a first. A clock set back gives no
+// negative time, a state that is not finite starts over, and no memory is weaker than the least.
+std::optional<double> RateStored(StoredReview *stored, bool reviewed, int rating, UnixTime time)
+{
+    std::optional<double> elapsedDays;
+    MemoryState state = FirstMemoryState(rating);
+    if (reviewed) {
+        elapsedDays = std::max(0.0, static_cast<double>(time - stored->last) / kSecondsPerDay);
+        state = NextMemoryState(stored->state, *elapsedDays, rating);
+        stored->lapses += rating == kRatingAgain ? 1 : 0;
+    }
+    if (!std::isfinite(state.stability) || !std::isfinite(state.difficulty))
+        state = FirstMemoryState(rating);
+    state.stability = std::max(state.stability, kLeastStability);
+    stored->state = state;
+    stored->last = time;
+    stored->reps++;
+    return elapsedDays;
+}
+
 // Rebuilds a pair's state from its ratings in REVIEWLOG, oldest first, as the review made it;
 // ratings that are not the review's two, or have no time, are passed over. reviewed is false when
 // none is left: the pair is then new. False when the log could not be read.
@@ -249,17 +270,7 @@ bool ReplayLog(sqlite3 *db, long long phraseId, StoredReview *stored, bool *revi
         if (sqlite3_column_type(statement, 0) != SQLITE_INTEGER || sqlite3_column_type(statement, 1) != SQLITE_INTEGER ||
             (rating != kRatingAgain && rating != kRatingGood))
             continue;
-        UnixTime time = sqlite3_column_int64(statement, 0);
-        if (*reviewed) {
-            double elapsed = std::max(0.0, static_cast<double>(time - stored->last) / kSecondsPerDay);
-            stored->state = NextMemoryState(stored->state, elapsed, rating);
-            stored->lapses += rating == kRatingAgain ? 1 : 0;
-        } else {
-            stored->state = FirstMemoryState(rating);
-        }
-        stored->state.stability = std::max(stored->state.stability, kLeastStability);
-        stored->last = time;
-        stored->reps++;
+        RateStored(stored, *reviewed, rating, sqlite3_column_int64(statement, 0));
         *reviewed = true;
     }
     sqlite3_finalize(statement);
@@ -329,30 +340,18 @@ bool WriteRating(sqlite3 *db, long long phraseId, int rating, UnixTime now)
     bool reviewed = false;
     if (!ReadStoredReview(db, phraseId, &stored, &reviewed))
         return false;
-    std::optional<double> elapsedDays;
-    MemoryState state;
-    if (reviewed) {
-        // A clock set back gives no negative time since the last rating.
-        elapsedDays = std::max(0.0, static_cast<double>(now - stored.last) / kSecondsPerDay);
-        state = NextMemoryState(stored.state, *elapsedDays, rating);
-    } else {
-        state = FirstMemoryState(rating);
-    }
-    // Whatever the state came from, no interval is made from a memory weaker than the least.
-    if (!std::isfinite(state.stability) || !std::isfinite(state.difficulty))
-        state = FirstMemoryState(rating);
-    state.stability = std::max(state.stability, kLeastStability);
+    std::optional<double> elapsedDays = RateStored(&stored, reviewed, rating, now);
+    const MemoryState &state = stored.state;
     UnixTime due = rating == kRatingAgain
                        ? now
                        : now + static_cast<UnixTime>(NextIntervalDays(state.stability)) * 86400;
-    int lapses = stored.lapses + (reviewed && rating == kRatingAgain ? 1 : 0);
 
     TimeText dueText(due), nowText(now);
     wchar_t sql[kSqlUnits];
     if (!FormatStatement(sql, kSqlUnits,
                          L"INSERT OR REPLACE INTO REVIEW(PHRASEID,STABILITY,DIFFICULTY,DUE,LAST,REPS,LAPSES) "
                          L"VALUES (%lld,?,?,%s,%s,%d,%d)",
-                         phraseId, dueText.text, nowText.text, stored.reps + 1, lapses) ||
+                         phraseId, dueText.text, nowText.text, stored.reps, stored.lapses) ||
         !RunWithValues(db, sql, {state.stability, state.difficulty}))
         return false;
     return FormatStatement(sql, kSqlUnits,

@@ -103,22 +103,21 @@ bool FillPhraseList(HWND window, sqlite3 *db, bool keepShown)
     // category existed, or left by another program. Here they can be seen, moved and copied.
     // So are those of a category whose ID the selector cannot hold (beyond 32 bits, in a 32-bit
     // program), which it leaves out.
-    if (none && sizeof(LPARAM) < sizeof(long long))
-        wcscpy(sql, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID IS NULL OR "
-                    L"CATEGORYID NOT IN (SELECT ID FROM CATEGORY) OR "
-                    L"CATEGORYID NOT BETWEEN -2147483648 AND 2147483647");
-    else if (none)
+    if (none) {
         wcscpy(sql, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID IS NULL OR "
                     L"CATEGORYID NOT IN (SELECT ID FROM CATEGORY)");
-    else if (!FormatStatement(sql, 256, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID=%lld",
-                              static_cast<long long>(category)))
+        if (sizeof(LPARAM) < sizeof(long long))
+            wcscat(sql, L" OR CATEGORYID NOT BETWEEN -2147483648 AND 2147483647");
+    } else if (!FormatStatement(sql, 256, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID=%lld",
+                                static_cast<long long>(category))) {
         return false;
+    }
     HWND list = GetDlgItem(window, IDC_PHRASE_LIST);
     sqlite3_stmt *statement = nullptr;
     int result = sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr);
     if (result == SQLITE_OK) {
         SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-        result = LoadPhraseRows(list, statement, none ? kNoCategoryListed : category, keepShown);
+        result = LoadPhraseRows(list, statement, none ? kNoCategoryListed : category);
         SendMessageW(list, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(list, nullptr, TRUE);
         sqlite3_finalize(statement);

@@ -570,7 +570,7 @@ int NewRows(PhraseRows *rows, sqlite3_stmt *statement, const RowsOrigin &now, bo
 
 }  // namespace
 
-int LoadPhraseRows(HWND list, sqlite3_stmt *statement, LPARAM loadedFor, bool keepOnFailure)
+int LoadPhraseRows(HWND list, sqlite3_stmt *statement, LPARAM loadedFor)
 {
     PhraseRows *rows = RowsOf(list);
     if (!rows)
@@ -584,15 +584,16 @@ int LoadPhraseRows(HWND list, sqlite3_stmt *statement, LPARAM loadedFor, bool ke
     int result = origin == SQLITE_BUSY ? SQLITE_BUSY : NewRows(rows, statement, now, known, &fresh, &shown);
     if (result != SQLITE_OK) {
         // The rows shown stay, unless they are another store's.
-        if (!keepOnFailure || !ReadOnConnection(rows->origin, sqlite3_db_handle(statement))) {
+        if (!ReadOnConnection(rows->origin, sqlite3_db_handle(statement))) {
             SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
             SendMessageW(list, LVM_SETITEMCOUNT, 0, 0);
         }
         return result;
     }
     if (shown) {
-        fresh.texts = rows->texts;
-        fresh.rows = rows->rows;
+        // Taken out before the list is emptied, and put back.
+        fresh.texts = std::move(rows->texts);
+        fresh.rows = std::move(rows->rows);
     } else if (rows->asRead && known && SameStoreState(rows->origin, now)) {
         // The rows shown are kept for coming back to, as nothing has changed since they were read.
         KeepRows(&rows->keeper, {std::move(rows->origin), std::move(rows->texts), std::move(rows->rows)});

@@ -20,10 +20,10 @@ void AttachPhraseRows(HWND list);
 // The rows replaced are kept while nothing is written to the store, and a statement of the same
 // text on the same connection then gets them back without being stepped.
 // Returns SQLITE_OK, or SQLite's code when the rows could not all be read (the store busy past
-// the timeout, damaged): the rows shown then stay as they were with keepOnFailure, but for rows
-// of another connection, which go; without it they all go.
+// the timeout, damaged): the rows shown then stay as they were, but for rows of another
+// connection, which go.
 // loadedFor is the caller's note of what the rows are, read back by PhraseRowsLoadedFor.
-int LoadPhraseRows(HWND list, sqlite3_stmt *statement, LPARAM loadedFor, bool keepOnFailure);
+int LoadPhraseRows(HWND list, sqlite3_stmt *statement, LPARAM loadedFor);
 LPARAM PhraseRowsLoadedFor(HWND list);
 
 // Adds a row in its sorted place, as LVM_INSERTITEMW does but with the store's 64-bit ID and the

@@ -90,8 +90,10 @@ void OnAdd(HWND dialog, const SettingsKind &kind)
             ShowStoreFailure(dialog, IDS_RECORD_NOT_STORED, sqlite3_errcode(db), true);
             return;
         }
-        ShowAddedRecord(GetDlgItem(dialog, IDC_SETTINGS_LIST), id, texts[0],
-                        kind.fields > 1 ? texts[1] : nullptr);
+        // A record the list cannot hold by its ID is left out, as when the list is filled.
+        if (FitsItemData(id))
+            ShowAddedRecord(GetDlgItem(dialog, IDC_SETTINGS_LIST), static_cast<LPARAM>(id), texts[0],
+                            kind.fields > 1 ? texts[1] : nullptr);
     }
     for (int i = 0; i < kind.fields; i++)
         SetDlgItemTextW(dialog, kFieldIds[i], L"");

@@ -34,14 +34,10 @@ int FillSettingsList(HWND list, sqlite3 *db, const wchar_t *sql, int columns)
 
 void ShowAddedRecord(HWND list, LPARAM id, const wchar_t *first, const wchar_t *second)
 {
-    int row = -1;
-    if (id != 0) {
-        LVFINDINFOW find = {};
-        find.flags = LVFI_PARAM;
-        find.lParam = id;
-        row = static_cast<int>(SendMessageW(list, LVM_FINDITEMW, static_cast<WPARAM>(-1),
-                                            reinterpret_cast<LPARAM>(&find)));
-    }
+    LVFINDINFOW find = {};
+    find.flags = LVFI_PARAM;
+    find.lParam = id;
+    int row = static_cast<int>(SendMessageW(list, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
     if (row == -1) {
         row = AppendRow(list, id, first, second);
     } else {

@@ -13,7 +13,8 @@ typedef long long RecordId;
 // Opens the database at path (only its first 259 characters are used). A missing file is created
 // with the three tables and the languages en/English and es/Español. With createNew set the call
 // fails when anything exists at the path and leaves it untouched. Returns null when nothing could
-// be opened, or a new store could not be written whole (no file is left then); otherwise the caller owns the connection and closes it with sqlite3_close.
+// be opened, or a new store could not be written whole (no file is left then); otherwise the
+// caller owns the connection and closes it with sqlite3_close.
 // An existing file must be a phrase store (IsPhraseStore); any other file is refused with null.
 sqlite3 *OpenPhraseStore(const wchar_t *path, bool createNew);
 
@@ -46,8 +47,9 @@ struct PhraseInserter {
     sqlite3_stmt *statement;
 };
 bool BeginPhraseInserts(sqlite3 *db, PhraseInserter *inserter);
+// The new pair's id or 0.
 RecordId InsertPhraseWith(PhraseInserter *inserter, RecordId categoryId, RecordId sourceLanguageId,
-                          RecordId targetLanguageId, const wchar_t *source, const wchar_t *target);   // the new pair's id or 0
+                          RecordId targetLanguageId, const wchar_t *source, const wchar_t *target);
 void EndPhraseInserts(PhraseInserter *inserter);
 
 // Updates return true when the statement ran to its end (a missing id changes nothing and is

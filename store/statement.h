@@ -1,6 +1,6 @@
-// How every statement of the program is built and run: texts formatted with %d and %lld for ids and
-// '%s' for quote-doubled texts, then prepared, stepped and finalized; and how a write is bracketed
-// in a transaction that always ends. All functions here run on the thread that owns the
+// How every statement of the program is built and run: texts formatted with %d and %lld for ids
+// and '%s' for quote-doubled texts, then prepared, stepped and finalized; and how a write is
+// bracketed in a transaction that always ends. All functions here run on the thread that owns the
 // connection; none of them keeps state.
 #pragma once
 
@@ -15,8 +15,8 @@ struct sqlite3_stmt;
 constexpr int kNotPrepared = -1;
 
 // Formats format into buffer (size units, terminator included). Understands %d (int), %lld
-// (long long) and %s (const wchar_t *) only. Returns false, leaving an empty buffer, when the text would not fit:
-// a statement is never cut.
+// (long long) and %s (const wchar_t *) only. Returns false, leaving an empty buffer, when the
+// text would not fit: a statement is never cut.
 bool FormatStatement(wchar_t *buffer, size_t size, const wchar_t *format, ...);
 
 // Prepares sql, steps it once and finalizes it. Returns the step's result (100 row, 101 done, ...)

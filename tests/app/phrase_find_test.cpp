@@ -74,6 +74,17 @@ protected:
         sqlite3_close(db);
         OpenWindow();
     }
+    typedef std::vector<std::pair<const wchar_t *, const wchar_t *>> Pairs;
+    // A store of one category holding pairs, shown in the main window.
+    void OpenOneCategory(const Pairs &pairs)
+    {
+        sqlite3 *db = CreateStore();
+        int category = GetOrCreateCategory(db, L"Words");
+        for (const auto &pair : pairs)
+            InsertPhrase(db, category, 1, 2, pair.first, pair.second);
+        sqlite3_close(db);
+        OpenWindow();
+    }
     HWND List() const { return Item(IDC_PHRASE_LIST); }
     int Focused() const
     {
@@ -231,12 +242,7 @@ TEST_F(PhraseFindTest, CtrlFReachesTheProgramThroughItsModalLoop)
 
 TEST_F(PhraseFindTest, FewRowsAccentsAndTypeAhead)
 {
-    sqlite3 *db = CreateStore();
-    int category = GetOrCreateCategory(db, L"Few");
-    InsertPhrase(db, category, 1, 2, L"Stra\u00DFe", L"");
-    InsertPhrase(db, category, 1, 2, L"\u00C9t\u00E9", L"summer");
-    sqlite3_close(db);
-    OpenWindow();
+    OpenOneCategory({{L"Stra\u00DFe", L""}, {L"\u00C9t\u00E9", L"summer"}});
     HWND list = List();
     EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
     MessageBoxAnswerer answerer(IDOK);
@@ -260,7 +266,7 @@ TEST_F(PhraseFindTest, FindsFromTheFocusedRowAsTheUsersLanguageReadsCase)
 {
     struct Case {
         const char *what;
-        std::vector<std::pair<const wchar_t *, const wchar_t *>> pairs;
+        Pairs pairs;
         int focused;            // -1: none
         const wchar_t *wanted;
         const wchar_t *found;   // null: not found
@@ -288,12 +294,7 @@ TEST_F(PhraseFindTest, FindsFromTheFocusedRowAsTheUsersLanguageReadsCase)
         shell = {};
         DeleteFileW(dbPath.c_str());
         SetUp();
-        sqlite3 *db = CreateStore();
-        int category = GetOrCreateCategory(db, L"Words");
-        for (const auto &pair : c.pairs)
-            InsertPhrase(db, category, 1, 2, pair.first, pair.second);
-        sqlite3_close(db);
-        OpenWindow();
+        OpenOneCategory(c.pairs);
         if (c.focused != -1) {
             LVITEMW item = {};
             item.stateMask = LVIS_FOCUSED;
@@ -324,12 +325,7 @@ TEST_F(PhraseFindTest, FindsFromTheFocusedRowAsTheUsersLanguageReadsCase)
 // Typing ahead in the list ignores case as Find does.
 TEST_F(PhraseFindTest, TypeAheadIgnoresCaseAsFindDoes)
 {
-    sqlite3 *db = CreateStore();
-    int category = GetOrCreateCategory(db, L"Words");
-    for (const wchar_t *source : {L"Ankara", L"\u0130stanbul", L"Stra\u00DFe", L"Weg"})
-        InsertPhrase(db, category, 1, 2, source, L"x");
-    sqlite3_close(db);
-    OpenWindow();
+    OpenOneCategory({{L"Ankara", L"x"}, {L"\u0130stanbul", L"x"}, {L"Stra\u00DFe", L"x"}, {L"Weg", L"x"}});
     struct Case {
         const wchar_t *typed;
         bool partial;
@@ -349,11 +345,7 @@ TEST_F(PhraseFindTest, TypeAheadIgnoresCaseAsFindDoes)
 // Find dialog's.
 TEST_F(PhraseFindTest, AFindMessageFromElsewhereIsIgnored)
 {
-    sqlite3 *db = CreateStore();
-    int category = GetOrCreateCategory(db, L"Words");
-    InsertPhrase(db, category, 1, 2, L"apple", L"x");
-    sqlite3_close(db);
-    OpenWindow();
+    OpenOneCategory({{L"apple", L"x"}});
     Command(IDM_FIND);
     HWND dialog = FindDialog();
     ASSERT_NE(dialog, nullptr);
@@ -413,12 +405,7 @@ TEST_F(PhraseFindTest, TheMessageFilterDoesNotCallItself)
 
 TEST_F(PhraseFindTest, ARowAddedAboveTheSelectionLeavesTheSelectionWithItsPair)
 {
-    sqlite3 *db = CreateStore();
-    int category = GetOrCreateCategory(db, L"Food");
-    for (const wchar_t *source : {L"milk", L"apple", L"water", L"bread"})
-        InsertPhrase(db, category, 1, 2, source, L"x");
-    sqlite3_close(db);
-    OpenWindow();
+    OpenOneCategory({{L"milk", L"x"}, {L"apple", L"x"}, {L"water", L"x"}, {L"bread", L"x"}});
     LVITEMW item = {};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;

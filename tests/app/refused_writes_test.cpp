@@ -188,17 +188,7 @@ TEST_F(RefusedWritesTest, EveryChangeLandsOrIsSaid)
          }},
         {"a category deleted",
          [this] {
-             DialogDriver driver([](HWND dialog) {
-                 HWND list = GetDlgItem(dialog, IDC_SETTINGS_LIST);
-                 if (!list)
-                     return;
-                 LVITEMW item = {};
-                 item.stateMask = LVIS_SELECTED;
-                 item.state = LVIS_SELECTED;
-                 SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-                 PostMessageW(list, WM_KEYDOWN, VK_DELETE, 0);
-                 PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-             });
+             DialogDriver driver(DeleteFirstSettingsRecord);
              Command(IDM_CATEGORY_SETTINGS);
          }},
         {"import",

@@ -138,6 +138,20 @@ void MainWindowTest::OpenWindow()
     ASSERT_NE(shell.db, nullptr);
 }
 
+void DeleteFirstSettingsRecord(HWND dialog)
+{
+    HWND list = GetDlgItem(dialog, IDC_SETTINGS_LIST);
+    if (!list)
+        return;
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+    // The delete asks first: a MessageBoxAnswerer answers, and the dialog closes after it.
+    SendMessageW(list, WM_KEYDOWN, VK_DELETE, 0);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
 std::wstring LoadedString(UINT id)
 {
     wchar_t text[256] = {};

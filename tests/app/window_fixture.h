@@ -46,6 +46,10 @@ private:
 // String id of the resource module, as message boxes show it.
 std::wstring LoadedString(UINT id);
 
+// For a DialogDriver: in a category or language settings dialog, selects the first record, presses
+// Delete there and closes the dialog; any other dialog (a message box) is left alone.
+void DeleteFirstSettingsRecord(HWND dialog);
+
 // The texts of a combo box's items, in order.
 std::vector<std::wstring> ComboItemTexts(HWND combo);
 

@@ -276,24 +276,14 @@ TEST_F(MainWindowTest, TheListIsRefilledAfterTheSettingsDialogs)
     ASSERT_EQ(ComboSelection(IDC_CATEGORY), 0);
     ASSERT_EQ(ListRows().size(), 2u);
 
-    auto deleteFirstRow = [](HWND settings) {
-        HWND list = GetDlgItem(settings, IDC_SETTINGS_LIST);
-        LVITEMW item = {};
-        item.stateMask = LVIS_SELECTED;
-        item.state = LVIS_SELECTED;
-        SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-        // The delete asks first; the answerer says yes, and the dialog closes after it.
-        SendMessageW(list, WM_KEYDOWN, VK_DELETE, 0);
-        PostMessageW(settings, WM_COMMAND, IDCANCEL, 0);
-    };
     MessageBoxAnswerer yes(IDYES);
     {
-        DialogDriver driver(deleteFirstRow);     // "de Deutsch", the first by code
+        DialogDriver driver(DeleteFirstSettingsRecord);     // "de Deutsch", the first by code
         Command(IDM_LANGUAGE_SETTINGS);
     }
     EXPECT_EQ(ListTexts(Item(IDC_PHRASE_LIST)), (Texts{L"bread|pan"}));
     {
-        DialogDriver driver(deleteFirstRow);     // "Food", the shown category
+        DialogDriver driver(DeleteFirstSettingsRecord);     // "Food", the shown category
         Command(IDM_CATEGORY_SETTINGS);
     }
     EXPECT_EQ(ComboTexts(IDC_CATEGORY), (Texts{L"Travel"}));

@@ -98,7 +98,7 @@ int wmain()
         InsertPhrase(db, 1 + i % kCategories, 1, 2, (L"phrase number " + n).c_str(), (L"frase n\u00FAmero " + n).c_str());
     }
     RunStatement(db, L"COMMIT");
-    UnixTime now = LocalDayStart(UnixNow()) + 12 * 3600;
+    UnixTime now = LearningDayStart(LearningDay(UnixNow())) + 8 * 3600;
     AddReviewState(db, now);
 
     size_t chosen = 0;

@@ -46,6 +46,7 @@ bool ReadProgress(sqlite3 *db, int categoryId, UnixTime now, ProgressCounts *cou
     *counts = ProgressCounts{};
     ReadTransaction read(db);
     // The joins with PHRASE drop the rows of deleted pairs and carry the category filter.
+    long long today = LearningDay(now);
     std::wstring inCategory = categoryId ? L" AND P.CATEGORYID = " + Number(categoryId) : L"";
 
     int pairs = 0;
@@ -56,7 +57,7 @@ bool ReadProgress(sqlite3 *db, int categoryId, UnixTime now, ProgressCounts *cou
         std::wstring join = L" FROM REVIEW R JOIN PHRASE P ON P.ID = R.PHRASEID WHERE 1" + inCategory;
         ok = ForEachRow(db,
                         L"SELECT COUNT(*), TOTAL(R.STABILITY < " + Number(static_cast<long long>(kMatureStability)) +
-                            L"), TOTAL(R.DUE < " + Number(LocalDayEnd(now)) + L")" + join,
+                            L"), TOTAL(R.DUE < " + Number(LearningDayStart(today + 1)) + L")" + join,
                         [&](sqlite3_stmt *s) {
                             reviewed = sqlite3_column_int(s, 0);
                             counts->learning = sqlite3_column_int(s, 1);
@@ -65,7 +66,7 @@ bool ReadProgress(sqlite3 *db, int categoryId, UnixTime now, ProgressCounts *cou
         counts->mature = reviewed - counts->learning;
         UnixTime ends[kForecastDays];
         for (int day = 0; day < kForecastDays; day++)
-            ends[day] = LocalDayStartAfter(now, day + 1);
+            ends[day] = LearningDayStart(today + day + 1);
         ok = ok && ForEachRow(db, L"SELECT R.DUE" + join + L" AND R.DUE < " + Number(ends[kForecastDays - 1]),
                               [&](sqlite3_stmt *s) {
                                   UnixTime due = sqlite3_column_int64(s, 0);
@@ -78,13 +79,16 @@ bool ReadProgress(sqlite3 *db, int categoryId, UnixTime now, ProgressCounts *cou
     if (ok && TableExists(db, L"REVIEWLOG")) {
         std::wstring join = L" FROM REVIEWLOG L JOIN PHRASE P ON P.ID = L.PHRASEID WHERE 1" + inCategory;
         // Ratings dated after now (a clock set back) are not today's.
-        ok = ForEachRow(db, L"SELECT COUNT(*)" + join + L" AND L.TIME >= " + Number(LocalDayStart(now)) +
+        ok = ForEachRow(db, L"SELECT COUNT(*)" + join + L" AND L.TIME >= " + Number(LearningDayStart(today)) +
                                 L" AND L.TIME <= " + Number(now),
                         [&](sqlite3_stmt *s) { counts->ratedToday = sqlite3_column_int(s, 0); });
-        // Today and the 29 local days before it; a first rating says nothing about recall.
+        // Today and the 29 learning days before it. A first rating says nothing about recall, nor
+        // does one on the day of the rating before: that is relearning, not remembering.
         ok = ok && ForEachRow(db,
-                              L"SELECT COUNT(*), TOTAL(L.RATING = " + Number(kRatingGood) + L")" + join + L" AND L.ELAPSED IS NOT NULL AND L.TIME >= " +
-                                  Number(LocalDayStartAfter(now, 1 - kForecastDays)),
+                              L"SELECT COUNT(*), TOTAL(L.RATING = " + Number(kRatingGood) + L")" + join +
+                                  L" AND L.ELAPSED >= 1 AND L.TIME >= " +
+                                  Number(LearningDayStart(today + 1 - kForecastDays)) + L" AND L.TIME <= " +
+                                  Number(now),
                               [&](sqlite3_stmt *s) {
                                   counts->recallRatings = sqlite3_column_int(s, 0);
                                   counts->recalled = sqlite3_column_int(s, 1);

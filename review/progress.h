@@ -4,7 +4,7 @@
 
 #include <stddef.h>
 
-#include "review/review_time.h"
+#include "review/learning_day.h"
 
 struct sqlite3;
 
@@ -16,11 +16,11 @@ struct ProgressCounts {
     int newPairs;          // no review state yet
     int learning;          // stability below kMatureStability
     int mature;
-    int dueToday;          // reviewed pairs due before the end of today, overdue ones included
-    int ratedToday;        // ratings given since the start of today
-    int recallRatings;     // ratings of the last 30 days that were not a pair's first
+    int dueToday;          // reviewed pairs due on or before today's learning day, overdue ones too
+    int ratedToday;        // ratings given since the start of today's learning day
+    int recallRatings;     // ratings of the last 30 learning days a day or more after the pair's last
     int recalled;          // of which Good
-    int dueOnDay[kForecastDays];   // [0] is today with the overdue pairs, [i] the i-th local day after
+    int dueOnDay[kForecastDays];   // [0] is today with the overdue pairs, [i] the i-th learning day after
 };
 
 // Reads the counts of category categoryId (0: every category) as they stand at now. A store

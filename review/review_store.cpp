@@ -88,12 +88,24 @@ bool QueryNumber(sqlite3 *db, const wchar_t *sql, long long *number, bool *found
     return step == SQLITE_ROW || step == SQLITE_DONE;
 }
 
-// Pairs of the whole store first reviewed in now's local day up to now, each counted once: the new
+// The first second of the learning day holding now, and of the one after it: what is due before
+// the latter is due today.
+UnixTime TodayStart(UnixTime now)
+{
+    return LearningDayStart(LearningDay(now));
+}
+
+UnixTime TomorrowStart(UnixTime now)
+{
+    return LearningDayStart(LearningDay(now) + 1);
+}
+
+// Pairs of the whole store first reviewed in now's learning day up to now, each counted once: the new
 // pairs of a day are the learner's, whichever categories they came from. Ratings dated after now
 // (a clock set back) are nobody's today.
 bool CountFirstReviewedToday(sqlite3 *db, UnixTime now, int *count)
 {
-    TimeText start(LocalDayStart(now)), until(now);
+    TimeText start(TodayStart(now)), until(now);
     CategoryClause anyCategory(0);
     wchar_t sql[kSqlUnits];
     if (!FormatStatement(sql, kSqlUnits,
@@ -126,7 +138,7 @@ bool ChoosePairs(sqlite3 *db, int categoryId, UnixTime now, std::vector<ReviewPa
     wchar_t sql[kSqlUnits];
     int newPairs = kNewPairsPerDay;
     if (reviewTables) {
-        TimeText end(LocalDayEnd(now));
+        TimeText end(TomorrowStart(now));
         if (!FormatStatement(sql, kSqlUnits,
                              L"SELECT P.ID,P.SOURCE,P.TARGET,P.TLANGUAGEID FROM REVIEW R "
                              L"JOIN PHRASE P ON P.ID=R.PHRASEID WHERE (R.DUE<%s OR typeof(R.DUE)<>'integer')%s "
@@ -155,7 +167,7 @@ bool FindNextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *nex
         return false;
     bool reviewTables = review && log;
     CategoryClause category(categoryId);
-    TimeText end(LocalDayEnd(now));
+    TimeText end(TomorrowStart(now));
     wchar_t sql[kSqlUnits];
     long long number = 0;
     bool found = false;
@@ -164,7 +176,7 @@ bool FindNextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *nex
         !QueryNumber(db, sql, &number, &found))
         return false;
     if (found) {
-        *next = LocalDayEnd(now);
+        *next = TomorrowStart(now);
         return true;
     }
     if (!reviewTables)
@@ -233,14 +245,15 @@ bool UsableReview(sqlite3_stmt *statement)
 }
 
 // Moves a pair's state on by a rating at time; reviewed tells whether it had a state before.
-// Returns the days since the previous rating, none for a first. A clock set back gives no
-// negative time, a state that is not finite starts over, and no memory is weaker than the least.
-std::optional<double> RateStored(StoredReview *stored, bool reviewed, int rating, UnixTime time)
+// Returns the learning days since the previous rating (0 within one day), none for a first. A
+// clock set back gives no negative time, a state that is not finite starts over, and no memory is
+// weaker than the least.
+std::optional<int> RateStored(StoredReview *stored, bool reviewed, int rating, UnixTime time)
 {
-    std::optional<double> elapsedDays;
+    std::optional<int> elapsedDays;
     MemoryState state = FirstMemoryState(rating);
     if (reviewed) {
-        elapsedDays = std::max(0.0, static_cast<double>(time - stored->last) / kSecondsPerDay);
+        elapsedDays = LearningDaysBetween(stored->last, time);
         state = NextMemoryState(stored->state, *elapsedDays, rating);
         stored->lapses += rating == kRatingAgain ? 1 : 0;
     }
@@ -340,11 +353,11 @@ bool WriteRating(sqlite3 *db, long long phraseId, int rating, UnixTime now)
     bool reviewed = false;
     if (!ReadStoredReview(db, phraseId, &stored, &reviewed))
         return false;
-    std::optional<double> elapsedDays = RateStored(&stored, reviewed, rating, now);
+    std::optional<int> elapsedDays = RateStored(&stored, reviewed, rating, now);
     const MemoryState &state = stored.state;
-    UnixTime due = rating == kRatingAgain
-                       ? now
-                       : now + static_cast<UnixTime>(NextIntervalDays(state.stability)) * 86400;
+    // Due at the start of a learning day: today's again after Again, so it is asked once more.
+    long long dueDay = LearningDay(now) + (rating == kRatingAgain ? 0 : NextIntervalDays(state.stability));
+    UnixTime due = LearningDayStart(dueDay);
 
     TimeText dueText(due), nowText(now);
     wchar_t sql[kSqlUnits];
@@ -358,7 +371,8 @@ bool WriteRating(sqlite3 *db, long long phraseId, int rating, UnixTime now)
                            L"INSERT INTO REVIEWLOG(PHRASEID,TIME,RATING,ELAPSED,STABILITY,DIFFICULTY) "
                            L"VALUES (%lld,%s,%d,?,?,?)",
                            phraseId, nowText.text, rating) &&
-           RunWithValues(db, sql, {elapsedDays, state.stability, state.difficulty});
+           RunWithValues(db, sql, {elapsedDays ? std::optional<double>(*elapsedDays) : std::nullopt, state.stability,
+                                   state.difficulty});
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "review/review_time.h"
+#include "review/learning_day.h"
 
 struct sqlite3;
 
@@ -21,15 +21,15 @@ struct ReviewPair {
 };
 
 // The pairs of category (0: every category) the review at now asks, each with a translation: the
-// reviewed pairs due before the end of now's local day (or whose due time is no number: damaged,
-// they are asked rather than lost), oldest due first, then new pairs in ID
-// order up to kNewPairsPerDay less the pairs of the whole store first reviewed today. Returns
+// reviewed pairs due on or before now's learning day (or whose due time is no number: damaged,
+// they are asked rather than lost), oldest due first, then new pairs in ID order up to
+// kNewPairsPerDay less the pairs of the whole store first reviewed in that learning day. Returns
 // false when the store could not be read (pairs is then empty).
 bool ChooseReviewPairs(sqlite3 *db, int categoryId, UnixTime now, std::vector<ReviewPair> *pairs);
 
 // When the review of category (0: every category) next has a pair, once nothing is left today:
-// the earliest due time of a reviewed pair from the end of now's local day on, or that end itself
-// when new pairs are left for the next day. 0 when the category has no pair at all. Returns false
+// the earliest due time of a reviewed pair from the start of the next learning day on, or that
+// start itself when new pairs are left for the next day. 0 when the category has no pair at all. Returns false
 // when the store could not be read.
 bool NextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *next);
 
@@ -38,7 +38,8 @@ bool NextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *next);
 constexpr int kPairChanged = -2;
 
 // Records one rating of the pair shown with source and target (as stored) at now, in one
-// transaction: creates the tables the first time, moves the pair's memory state on, writes
+// transaction: creates the tables the first time, moves the pair's memory state on by the
+// learning days since its last rating, makes it due at the start of a learning day, writes
 // REVIEW and appends to REVIEWLOG. Returns SQLITE_OK when stored. Otherwise the store is as it
 // was and the result is kPairChanged, SQLITE_MISUSE for a rating other than kRatingAgain and
 // kRatingGood or a connection already inside a transaction, or SQLite's code for why it could

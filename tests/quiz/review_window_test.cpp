@@ -162,7 +162,8 @@ TEST_F(ReviewWindowTest, EachRatingIsStoredTheMomentItIsEarned)
     ASSERT_TRUE(kept.found);
     EXPECT_NEAR(kept.stability, 2.3065, 1e-9);
     EXPECT_NEAR(kept.difficulty, 2.118103970459015, 1e-9);
-    EXPECT_EQ(kept.due - kept.last, 2 * 86400) << "due when recall falls to 90%, in whole days";
+    EXPECT_EQ(kept.due, LearningDayStart(LearningDay(kept.last) + 2))
+        << "due when recall falls to 90%, at the start of a learning day";
     EXPECT_EQ(kept.reps, 1);
     EXPECT_EQ(LoggedRatings(db), (std::vector<std::string>{std::to_string(good) + ":3:-"}));
 
@@ -174,7 +175,7 @@ TEST_F(ReviewWindowTest, EachRatingIsStoredTheMomentItIsEarned)
     ASSERT_TRUE(kept.found);
     EXPECT_NEAR(kept.stability, 0.212, 1e-9);
     EXPECT_NEAR(kept.difficulty, 6.4133, 1e-9);
-    EXPECT_EQ(kept.due, kept.last);
+    EXPECT_EQ(kept.due, LearningDayStart(LearningDay(kept.last))) << "due again today";
     Click(Control(1, QuizShow));
     Click(Control(1, QuizShow));
     Answer(1);

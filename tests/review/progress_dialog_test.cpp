@@ -22,7 +22,7 @@
 
 namespace {
 
-const UnixTime kNow = LocalDayStart(1781000000) + 10 * 3600;
+const UnixTime kNow = LearningDayStart(LearningDay(1781000000)) + 6 * 3600;
 
 std::wstring ControlText(HWND dialog, int id)
 {
@@ -165,7 +165,7 @@ protected:
         int made = 0;
         for (const Reviewed &r : reviewed) {
             int pair = NewPair(words, made++);
-            AddReviewState(db, pair, r.stability, LocalDayStartAfter(kNow, r.dueDay) + 3600);
+            AddReviewState(db, pair, r.stability, LearningDayStart(LearningDay(kNow) + r.dueDay) + 3600);
             AddRating(db, pair, kNow - 3600, r.rating, r.first ? -1 : 1.5);
         }
         NewPair(words, made++);

@@ -15,8 +15,13 @@
 
 namespace {
 
-// Mid-afternoon local time on a fixed day, whatever the time zone the tests run in.
-const UnixTime kNow = LocalDayStart(1781000000) + 15 * 3600;
+// The start of the learning day n days from a fixed one, and mid-afternoon of day 0 ("now").
+UnixTime Day(int n)
+{
+    return LearningDayStart(LearningDay(1781000000) + n);
+}
+
+const UnixTime kNow = Day(0) + 11 * 3600;
 
 class Progress : public ::testing::Test {
 protected:
@@ -73,7 +78,7 @@ TEST_F(Progress, WithoutReviewTablesEveryPairIsNew)
 TEST_F(Progress, PairsAreNewLearningOrMatureByTheirStabilityAndCategory)
 {
     CreateReviewTables(db);
-    UnixTime later = LocalDayStartAfter(kNow, 60);   // due after the chart's days
+    UnixTime later = Day(60);   // due after the chart's days
     AddReviewState(db, Pair(words), 0.5, later);
     AddReviewState(db, Pair(words), 20.99, later);
     AddReviewState(db, Pair(words), 21.0, later);
@@ -112,9 +117,9 @@ struct DueCase {
     int day;
 };
 
-TEST_F(Progress, DueTodayAndTheChartFollowLocalDays)
+TEST_F(Progress, DueTodayAndTheChartFollowLearningDays)
 {
-    UnixTime start = LocalDayStart(kNow), end = LocalDayEnd(kNow);
+    UnixTime start = Day(0), end = Day(1);
     const DueCase cases[] = {
         {"long overdue", kNow, start - 40 * 86400, 0},
         {"due at the first second of today", kNow, start, 0},
@@ -122,10 +127,10 @@ TEST_F(Progress, DueTodayAndTheChartFollowLocalDays)
         {"due at the last second, seen at the first", start, end - 1, 0},
         {"due at the first second of tomorrow", kNow, end, 1},
         {"due two seconds from the day's last second", end - 1, end + 1, 1},
-        {"due tomorrow evening", kNow, LocalDayStartAfter(kNow, 1) + 23 * 3600, 1},
-        {"due on the chart's last day", kNow, LocalDayStartAfter(kNow, 30) - 1, 29},
-        {"due the day after the chart", kNow, LocalDayStartAfter(kNow, 30), -1},
-        {"due a year later", kNow, LocalDayStartAfter(kNow, 365), -1},
+        {"due tomorrow evening", kNow, Day(1) + 19 * 3600, 1},
+        {"due on the chart's last day", kNow, Day(30) - 1, 29},
+        {"due the day after the chart", kNow, Day(30), -1},
+        {"due a year later", kNow, Day(365), -1},
     };
     CreateReviewTables(db);
     int pair = Pair(words);
@@ -152,7 +157,7 @@ TEST_F(Progress, TheChartCountsEveryPairOfADay)
     const int perDay[] = {3, 0, 2, 0, 0, 0, 0, 0, 0, 0, 1};
     for (int day = 0; day < 11; day++)
         for (int i = 0; i < perDay[day]; i++)
-            AddReviewState(db, Pair(words), 4.0, LocalDayStartAfter(kNow, day) + i * 3600);
+            AddReviewState(db, Pair(words), 4.0, Day(day) + i * 3600);
     ProgressCounts counts = Read(0);
     for (int day = 0; day < kForecastDays; day++)
         EXPECT_EQ(counts.dueOnDay[day], day < 11 ? perDay[day] : 0) << "day " << day;
@@ -163,18 +168,20 @@ TEST_F(Progress, TodaysRatingsAndTheRetentionOfTheLast30Days)
 {
     CreateReviewTables(db);
     int a = Pair(words), b = Pair(words), c = Pair(phrases);
-    UnixTime today = LocalDayStart(kNow);
-    UnixTime oldest = LocalDayStartAfter(kNow, -29);
+    UnixTime today = Day(0);
+    UnixTime oldest = Day(-29);
     AddRating(db, a, oldest - 1, 1, 3.0);     // before the 30 days: counts nowhere
     AddRating(db, a, oldest, 1, 3.0);         // the first day of the 30: an Again
     AddRating(db, a, today - 1, 3, 1.0);      // yesterday's last second: a Good
     AddRating(db, b, today, 3, -1);           // a first rating, today: not a recall
-    AddRating(db, b, kNow, 3, 0.2);           // today: a Good
+    AddRating(db, b, kNow, 3, 0.0);           // today again: relearning, not a recall
+    AddRating(db, b, kNow + 60, 1, 1.0);      // after now (a clock set back): counts nowhere
     AddRating(db, c, kNow, 1, 4.0);           // today, the other category: an Again
     AddRating(db, c, kNow - 60, 3, -1);
+    AddRating(db, c, kNow - 30, 3, 2.0);      // today: a Good
 
     struct Case { int category, ratedToday, recallRatings, recalled; const wchar_t *retention; };
-    for (const Case &e : {Case{0, 4, 4, 2, L"50%"}, Case{words, 2, 3, 2, L"67%"}, Case{phrases, 2, 1, 0, L"0%"}}) {
+    for (const Case &e : {Case{0, 5, 4, 2, L"50%"}, Case{words, 2, 2, 1, L"50%"}, Case{phrases, 3, 2, 1, L"50%"}}) {
         SCOPED_TRACE(e.category);
         ProgressCounts counts = Read(e.category);
         EXPECT_EQ(counts.ratedToday, e.ratedToday);

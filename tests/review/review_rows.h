@@ -1,7 +1,7 @@
 // Test helpers: review state written straight into a phrase store, as the review itself keeps it.
 #pragma once
 
-#include "review/review_time.h"
+#include "review/learning_day.h"
 
 struct sqlite3;
 

@@ -21,10 +21,16 @@ namespace {
 constexpr UnixTime kHour = 3600;
 constexpr UnixTime kDay = 86400;
 
-// Local noon of a day counted from a fixed day, so that "today" has room on both sides.
+// The start of a learning day counted from a fixed one, so that "today" has room on both sides,
+// and that day's noon (eight hours after a learning day begins, at 04:00).
+UnixTime DayStart(int day)
+{
+    return LearningDayStart(LearningDay(1781000000) + day);
+}
+
 UnixTime Noon(int day)
 {
-    return LocalDayStartAfter(1781000000, day) + 12 * kHour;
+    return DayStart(day) + 8 * kHour;
 }
 
 struct ReviewRow {
@@ -164,7 +170,7 @@ TEST_F(ReviewStore, OpeningAndChoosingChangeNothingAndEveryPairIsNew)
     EXPECT_EQ(pairs[3].targetLanguage, 2);
     UnixTime next = 0;
     EXPECT_TRUE(NextReviewTime(db, 0, Noon(0), &next));
-    EXPECT_EQ(next, LocalDayEnd(Noon(0)));
+    EXPECT_EQ(next, DayStart(1));
     EXPECT_EQ(Chosen(otherCategory, Noon(0)), std::vector<int>{});
 
     sqlite3_close(db);
@@ -198,8 +204,8 @@ TEST_F(ReviewStore, FirstRatingsCreateTheTablesAndStoreTheFirstState)
         double stability, difficulty;
         UnixTime due;
     } cases[] = {
-        {good, kRatingGood, now, 2.3065, 2.1181039705, now + 2 * kDay},
-        {again, kRatingAgain, now + 60, 0.212, 6.4133, now + 60},
+        {good, kRatingGood, now, 2.3065, 2.1181039705, DayStart(2)},
+        {again, kRatingAgain, now + 60, 0.212, 6.4133, DayStart(0)},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.id);
@@ -239,8 +245,8 @@ TEST_F(ReviewStore, LaterRatingsMoveTheStateOnAndCountLapses)
         int reps, lapses;
         double elapsed;
     } cases[] = {
-        {recalled, start + 3 * kDay, 13.8269036944, 2.1112142358, start + 17 * kDay, 2, 0, 3.0},
-        {lapsed, start + kDay + kDay / 10, 0.6228007532, 7.3823366078, start + 2 * kDay + kDay / 10, 3, 1, 0.1},
+        {recalled, start + 3 * kDay, 13.8269036944, 2.1112142358, DayStart(17), 2, 0, 3.0},
+        {lapsed, start + kDay + kDay / 10, 0.6228007532, 7.3823366078, DayStart(2), 3, 1, 0.0},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.id);
@@ -289,7 +295,7 @@ TEST_F(ReviewStore, TwentyNewPairsADayCountingThoseFirstReviewedThatDay)
 TEST_F(ReviewStore, DuePairsComeFirstOldestDueFirstUntilTheEndOfToday)
 {
     int first = AddPairs(8, category);
-    UnixTime today = Noon(0), end = LocalDayEnd(today);
+    UnixTime today = Noon(0), end = DayStart(1);
     Rate(first + 2, kRatingGood, Noon(-10));    // due on day -8
     Rate(first + 0, kRatingGood, Noon(-5));     // due on day -3
     Rate(first + 4, kRatingAgain, Noon(-1));    // due at once, yesterday
@@ -414,16 +420,16 @@ TEST_F(ReviewStore, NextReviewTimeIsTheEarliestDueOrTomorrowForNewPairs)
     int first = AddPairs(2, category);
     int second = AddPairs(2, otherCategory);
     int empty = GetOrCreateCategory(db, L"Empty");
-    UnixTime today = Noon(0), tomorrow = LocalDayEnd(today);
-    Rate(first, kRatingGood, Noon(-1));          // due at Noon(1)
-    Rate(first + 1, kRatingGood, today);         // due at Noon(2)
+    UnixTime today = Noon(0), tomorrow = DayStart(1);
+    Rate(first, kRatingGood, Noon(-1));          // due on day 1
+    Rate(first + 1, kRatingGood, today);         // due on day 2
     Rate(second, kRatingGood, today);
 
     const struct {
         int category;
         UnixTime next;
     } cases[] = {
-        {category, Noon(-1) + 2 * kDay},   // every pair reviewed: the earliest due
+        {category, DayStart(1)},           // every pair reviewed: the earliest due
         {otherCategory, tomorrow},         // a new pair left for tomorrow
         {0, tomorrow},
         {empty, 0},

@@ -1,0 +1,142 @@
+#include "review/learning_day.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr UnixTime kSecondsPerDay = 86400;
+// Seconds from 1601 (FILETIME's start) to 1970.
+constexpr UnixTime kFileTimeEpoch = 11644473600;
+// The moments local time is asked for: from 1970 to the end of 3000, two days' margin either side
+// so that any zone's local date stays in that range. A damaged store may give any number.
+constexpr UnixTime kFirstMoment = 2 * kSecondsPerDay, kLastMoment = 32535216000 - 2 * kSecondsPerDay;
+
+// Days from 1970-01-01 to a proleptic Gregorian date (Howard Hinnant's days_from_civil).
+long long DaysFromDate(long long year, unsigned month, unsigned day)
+{
+    year -= month <= 2;
+    long long era = (year >= 0 ? year : year - 399) / 400;
+    unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
+    unsigned dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + static_cast<long long>(dayOfEra) - 719468;
+}
+
+CalendarDate DateFromDays(long long days)
+{
+    days += 719468;
+    long long era = (days >= 0 ? days : days - 146096) / 146097;
+    unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
+    unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    unsigned shiftedMonth = (5 * dayOfYear + 2) / 153;
+    int day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
+    int month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
+    long long year = static_cast<long long>(yearOfEra) + era * 400 + (month <= 2);
+    return {static_cast<int>(year), month, day};
+}
+
+// The system's time zone, read once for a whole computation, with the rules of the last year
+// asked for.
+struct LocalZone {
+    DYNAMIC_TIME_ZONE_INFORMATION zone = {};
+    bool known;
+    USHORT year = 0;
+    TIME_ZONE_INFORMATION rules = {};
+    bool yearKnown = false;
+
+    LocalZone() : known(GetDynamicTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID) {}
+
+    // The zone's rules for year, when the system has them.
+    const TIME_ZONE_INFORMATION *RulesFor(USHORT wantedYear)
+    {
+        if (!known)
+            return nullptr;
+        if (wantedYear != year) {
+            year = wantedYear;
+            yearKnown = GetTimeZoneInformationForYear(year, &zone, &rules) != FALSE;
+        }
+        return yearKnown ? &rules : nullptr;
+    }
+};
+
+// The local date of moment, in days from 1970, and its local time of day in seconds. The zone's
+// rules for moment's year apply; when the system has none for it, the zone's present rules, and
+// when even those fail, UTC.
+long long LocalDateAndTime(LocalZone *zone, UnixTime moment, int *secondOfDay)
+{
+    moment = std::min(std::max(moment, kFirstMoment), kLastMoment);
+    ULARGE_INTEGER ticks;
+    ticks.QuadPart = static_cast<ULONGLONG>(moment + kFileTimeEpoch) * 10000000ULL;
+    FILETIME fileTime = {ticks.LowPart, ticks.HighPart};
+    SYSTEMTIME utc = {}, local = {};
+    *secondOfDay = static_cast<int>(moment % kSecondsPerDay);
+    if (!FileTimeToSystemTime(&fileTime, &utc))
+        return moment / kSecondsPerDay;
+    const TIME_ZONE_INFORMATION *rules = zone->RulesFor(utc.wYear);
+    if (!(rules && SystemTimeToTzSpecificLocalTime(rules, &utc, &local)) &&
+        !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        local = utc;
+    *secondOfDay = local.wHour * 3600 + local.wMinute * 60 + local.wSecond;
+    return DaysFromDate(local.wYear, local.wMonth, local.wDay);
+}
+
+long long LearningDayIn(LocalZone *zone, UnixTime moment)
+{
+    int secondOfDay = 0;
+    long long date = LocalDateAndTime(zone, moment, &secondOfDay);
+    return secondOfDay < kLearningDayStartHour * 3600 ? date - 1 : date;
+}
+
+}  // namespace
+
+UnixTime UnixNow()
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER ticks;
+    ticks.LowPart = now.dwLowDateTime;
+    ticks.HighPart = now.dwHighDateTime;
+    return static_cast<UnixTime>(ticks.QuadPart / 10000000ULL) - kFileTimeEpoch;
+}
+
+long long LearningDay(UnixTime moment)
+{
+    LocalZone zone;
+    return LearningDayIn(&zone, moment);
+}
+
+UnixTime LearningDayStart(long long day)
+{
+    // The day's 04:00 in UTC is within 14 hours of its 04:00 local time (26 with a daylight
+    // change): the first second whose learning day is day lies between two days before and two
+    // days after it. No local time is built, so a skipped or doubled hour needs no care.
+    LocalZone zone;
+    LocalZone *in = &zone;
+    UnixTime guess = day * kSecondsPerDay + kLearningDayStartHour * 3600;
+    UnixTime before = guess - 2 * kSecondsPerDay, from = guess + 2 * kSecondsPerDay;
+    if (LearningDayIn(in, before) >= day || LearningDayIn(in, from) < day)
+        return std::min(std::max(guess, kFirstMoment), kLastMoment);
+    while (from - before > 1) {
+        UnixTime middle = before + (from - before) / 2;
+        if (LearningDayIn(in, middle) >= day)
+            from = middle;
+        else
+            before = middle;
+    }
+    return from;
+}
+
+int LearningDaysBetween(UnixTime earlier, UnixTime later)
+{
+    LocalZone zone;
+    long long days = LearningDayIn(&zone, later) - LearningDayIn(&zone, earlier);
+    return static_cast<int>(std::min(std::max(days, 0LL), 1000000LL));
+}
+
+CalendarDate LearningDayDate(long long day)
+{
+    return DateFromDays(day);
+}

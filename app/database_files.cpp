@@ -7,6 +7,7 @@
 #include "app/shell.h"
 #include "common/settings.h"
 #include "resources/resource_ids.h"
+#include "review/review_tables.h"
 #include "speech/bulk_download.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"
@@ -81,6 +82,8 @@ void OpenDatabase(HWND window, ShellState *shell, int mode)
     WaitForBulkDownload();
     sqlite3_close(shell->db);
     shell->db = db;
+    // As at start-up: the review's tables are put right before any pair is deleted.
+    RepairReviewTables(db);
     SetMainWindowTitle(window, path);
     FillSelectors(window, db);
     FillPhraseList(window, db);

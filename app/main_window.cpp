@@ -22,6 +22,7 @@
 #include "quiz/quiz_window.h"
 #include "resources/resource_ids.h"
 #include "review/progress_dialog.h"
+#include "review/review_tables.h"
 #include "speech/bulk_download.h"
 #include "speech/pronunciation.h"
 #include "speech/speech_dialog.h"
@@ -81,6 +82,9 @@ static BOOL OnInitDialog(HWND window, ShellState *shell)
         EndDialog(window, 0);
         return FALSE;
     }
+    // A review table left alone by another program is matched at once, so that deleting a pair
+    // never fails on the one that is gone; a store that cannot be written stays as it is.
+    RepairReviewTables(shell->db);
 
     SendDlgItemMessageW(window, IDC_PHRASE, EM_LIMITTEXT, 120, 0);
     SendDlgItemMessageW(window, IDC_TRANSLATION, EM_LIMITTEXT, 120, 0);

@@ -7,6 +7,8 @@
 #include "quiz/quiz_window.h"
 #include "resources/resource_ids.h"
 #include "review/review_store.h"
+#include "sqlite3.h"
+#include "store/store_failure.h"
 
 namespace {
 
@@ -23,24 +25,45 @@ std::wstring LearningDateText(UnixTime moment)
     return text;
 }
 
+// Why the pairs to review could not be read.
+void ReportReviewUnread(HWND window, int cause)
+{
+    if (cause == kForeignReviewTables)
+        ShowErrorMessage(window, IDS_REVIEW_FOREIGN_TABLES);
+    else
+        ShowStoreFailure(window, IDS_REVIEW_UNREAD, cause, false);
+}
+
 void SayNothingDue(HWND window, sqlite3 *db, int categoryId, UnixTime now)
 {
     UnixTime next = 0;
-    if (!NextReviewTime(db, categoryId, now, &next)) {
-        ShowErrorMessage(window, IDS_REVIEW_UNREAD);
+    int cause = SQLITE_OK;
+    bool newWaiting = false;
+    if (!NextReviewTime(db, categoryId, now, &next, &cause, &newWaiting)) {
+        ReportReviewUnread(window, cause);
         return;
     }
-    ShowTextMessage(window, next ? IDS_NOTHING_DUE : IDS_NO_REVIEW_PAIRS, LearningDateText(next).c_str());
+    // New pairs left while nothing is offered: the day's new pairs are used up, whichever
+    // categories they came from.
+    UINT said = !next ? IDS_NO_REVIEW_PAIRS : newWaiting ? IDS_NEW_PAIRS_USED_UP : IDS_NOTHING_DUE;
+    ShowTextMessage(window, said, LearningDateText(next).c_str());
 }
 
 }  // namespace
 
 void RunReview(HWND window, sqlite3 *db, int categoryId)
 {
+    // A store with one review table left gets the other before anything is read; foreign
+    // tables stop the review here.
+    if (RepairReviewTables(db) == kForeignReviewTables) {
+        ShowErrorMessage(window, IDS_REVIEW_FOREIGN_TABLES);
+        return;
+    }
     UnixTime now = UnixNow();
     std::vector<ReviewPair> pairs;
-    if (!ChooseReviewPairs(db, categoryId, now, &pairs)) {
-        ShowErrorMessage(window, IDS_REVIEW_UNREAD);
+    int cause = SQLITE_OK;
+    if (!ChooseReviewPairs(db, categoryId, now, &pairs, &cause)) {
+        ReportReviewUnread(window, cause);
         return;
     }
     if (pairs.empty()) {

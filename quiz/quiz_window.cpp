@@ -315,6 +315,8 @@ void RateRow(HWND dialog, QuizState *state, int r, int rating)
     int result = RecordRating(state->db, row.phraseId, row.source, row.target, rating, UnixNow());
     if (result == kPairChanged)
         ShowErrorMessage(dialog, IDS_PAIR_CHANGED);
+    else if (result == kForeignReviewTables)
+        ShowErrorMessage(dialog, IDS_REVIEW_FOREIGN_TABLES);
     else if (result != SQLITE_OK)
         ShowStoreFailure(dialog, IDS_NOT_RATED, result, true);
 }

@@ -47,6 +47,8 @@
 #define IDS_NOT_SWAPPED     43
 #define IDS_RECORDS_NOT_READ 44
 #define IDS_PROGRESS_NOT_READ 45
+#define IDS_REVIEW_FOREIGN_TABLES 46
+#define IDS_NEW_PAIRS_USED_UP 47
 
 // Main window controls
 #define IDC_CATEGORY        10

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "review/fsrs.h"
+#include "review/review_tables.h"
 #include "sqlite3.h"
 #include "store/statement.h"
 
@@ -49,6 +50,14 @@ bool ReadProgress(sqlite3 *db, int categoryId, UnixTime now, ProgressCounts *cou
     long long today = LearningDay(now);
     std::wstring inCategory = categoryId ? L" AND P.CATEGORYID = " + Number(categoryId) : L"";
 
+    // Tables of another program's form are not counted from: their rows may mean anything.
+    bool present = false;
+    int tables = CheckReviewTables(db, &present);
+    if (tables != SQLITE_OK) {
+        if (cause)
+            *cause = tables;
+        return false;
+    }
     int pairs = 0;
     bool ok = ForEachRow(db, L"SELECT COUNT(*) FROM PHRASE P WHERE 1" + inCategory,
                          [&](sqlite3_stmt *s) { pairs = sqlite3_column_int(s, 0); });

@@ -25,8 +25,8 @@ struct ProgressCounts {
 
 // Reads the counts of category categoryId (0: every category) as they stand at now. A store
 // without review tables has every pair new and all else 0. Review rows whose pair is gone are
-// not counted. Returns false, with everything 0, when a query failed; cause, when given, then
-// receives SQLite's code for why.
+// not counted. Returns false, with everything 0, when a query failed or the review tables are
+// another program's; cause, when given, then receives SQLite's code or kForeignReviewTables.
 bool ReadProgress(sqlite3 *db, int categoryId, UnixTime now, ProgressCounts *counts, int *cause = nullptr);
 
 // The retention as a whole percentage ("93%"), or "\x2014" when no pair has been rated on a

@@ -6,6 +6,7 @@
 
 #include "common/dialogs.h"
 #include "resources/resource_ids.h"
+#include "review/review_tables.h"
 #include "sqlite3.h"
 #include "store/store_failure.h"
 
@@ -26,7 +27,10 @@ void OnInitDialog(HWND dialog, ProgressDialogState *state)
     int cause = SQLITE_OK;
     if (!ReadProgress(state->db, state->categoryId, state->now, &state->counts, &cause)) {
         HWND owner = GetWindow(dialog, GW_OWNER);
-        ShowStoreFailure(owner ? owner : dialog, IDS_PROGRESS_NOT_READ, cause, false);
+        if (cause == kForeignReviewTables)
+            ShowErrorMessage(owner ? owner : dialog, IDS_REVIEW_FOREIGN_TABLES);
+        else
+            ShowStoreFailure(owner ? owner : dialog, IDS_PROGRESS_NOT_READ, cause, false);
         EndDialog(dialog, -1);
         return;
     }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "review/fsrs.h"
+#include "review/review_tables.h"
 #include "sqlite3.h"
 #include "store/statement.h"
 
@@ -16,16 +17,12 @@ namespace {
 
 constexpr size_t kSqlUnits = 1024;
 
-// Deleting a pair (alone, with its category or with its language) takes its review state with
-// it: SQLite may give a deleted pair's id to the next new one, which must start out new.
-const wchar_t *const kCreateStatements[] = {
-    L"CREATE INDEX IF NOT EXISTS REVIEW_DUE ON REVIEW(DUE)",
-    L"CREATE INDEX IF NOT EXISTS REVIEWLOG_PHRASE ON REVIEWLOG(PHRASEID,TIME)",
-    L"CREATE INDEX IF NOT EXISTS REVIEWLOG_TIME ON REVIEWLOG(TIME)",
-    // One statement over two lines (Clang asks whether a comma is missing; none is).
-    (L"CREATE TRIGGER IF NOT EXISTS REVIEW_FORGET_DELETED_PAIR AFTER DELETE ON PHRASE BEGIN "
-     L"DELETE FROM REVIEW WHERE PHRASEID=OLD.ID; DELETE FROM REVIEWLOG WHERE PHRASEID=OLD.ID; END"),
-};
+// The primary code of the connection's last failure, never SQLITE_OK.
+int ReadFailure(sqlite3 *db)
+{
+    int code = sqlite3_errcode(db) & 0xFF;
+    return code == SQLITE_OK || code == SQLITE_ROW || code == SQLITE_DONE ? SQLITE_ERROR : code;
+}
 
 // Unix seconds as decimal text for a statement: %d takes 32 bits only.
 struct TimeText {
@@ -52,10 +49,12 @@ struct CategoryClause {
     }
 };
 
-// Which of REVIEW and REVIEWLOG the store holds. False when it cannot be read.
-bool FindReviewTables(sqlite3 *db, bool *review, bool *log)
+// Whether the store holds both review tables in this program's form; false, with result set,
+// when it could not be told or the tables are foreign.
+bool FindReviewTables(sqlite3 *db, bool *present, int *result)
 {
-    return StoreHasTable(db, L"REVIEW", review) && StoreHasTable(db, L"REVIEWLOG", log);
+    *result = CheckReviewTables(db, present);
+    return *result == SQLITE_OK;
 }
 
 // Appends the pairs a query gives (ID, SOURCE, TARGET, TLANGUAGEID).
@@ -128,12 +127,11 @@ const wchar_t *NewPairCondition(bool reviewTables)
     return reviewTables ? L"NOT EXISTS (SELECT 1 FROM REVIEW R WHERE R.PHRASEID=P.ID)" : L"1";
 }
 
-bool ChoosePairs(sqlite3 *db, int categoryId, UnixTime now, std::vector<ReviewPair> *pairs)
+bool ChoosePairs(sqlite3 *db, int categoryId, UnixTime now, std::vector<ReviewPair> *pairs, int *tables)
 {
-    bool review = false, log = false;
-    if (!FindReviewTables(db, &review, &log))
+    bool reviewTables = false;
+    if (!FindReviewTables(db, &reviewTables, tables))
         return false;
-    bool reviewTables = review && log;
     CategoryClause category(categoryId);
     wchar_t sql[kSqlUnits];
     int newPairs = kNewPairsPerDay;
@@ -160,12 +158,11 @@ bool ChoosePairs(sqlite3 *db, int categoryId, UnixTime now, std::vector<ReviewPa
            ReadPairs(db, sql, false, pairs);
 }
 
-bool FindNextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *next)
+bool FindNextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *next, bool *newWaiting, int *tables)
 {
-    bool review = false, log = false;
-    if (!FindReviewTables(db, &review, &log))
+    bool reviewTables = false;
+    if (!FindReviewTables(db, &reviewTables, tables))
         return false;
-    bool reviewTables = review && log;
     CategoryClause category(categoryId);
     TimeText end(TomorrowStart(now));
     wchar_t sql[kSqlUnits];
@@ -177,6 +174,7 @@ bool FindNextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *nex
         return false;
     if (found) {
         *next = TomorrowStart(now);
+        *newWaiting = true;
         return true;
     }
     if (!reviewTables)
@@ -196,25 +194,6 @@ bool FindNextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *nex
             return true;
         }
     }
-    return true;
-}
-
-bool CreateReviewTables(sqlite3 *db)
-{
-    bool review = false, log = false;
-    if (!FindReviewTables(db, &review, &log))
-        return false;
-    if (!review && RunStatement(db, L"CREATE TABLE REVIEW(PHRASEID INTEGER PRIMARY KEY, STABILITY REAL, "
-                                    L"DIFFICULTY REAL, DUE INTEGER, LAST INTEGER, REPS INTEGER, "
-                                    L"LAPSES INTEGER)") != SQLITE_DONE)
-        return false;
-    if (!log && RunStatement(db, L"CREATE TABLE REVIEWLOG(ID INTEGER PRIMARY KEY, PHRASEID INTEGER, "
-                                 L"TIME INTEGER, RATING INTEGER, ELAPSED REAL, STABILITY REAL, "
-                                 L"DIFFICULTY REAL)") != SQLITE_DONE)
-        return false;
-    for (const wchar_t *sql : kCreateStatements)
-        if (RunStatement(db, sql) != SQLITE_DONE)
-            return false;
     return true;
 }
 
@@ -377,21 +356,32 @@ bool WriteRating(sqlite3 *db, long long phraseId, int rating, UnixTime now)
 
 }  // namespace
 
-bool ChooseReviewPairs(sqlite3 *db, int categoryId, UnixTime now, std::vector<ReviewPair> *pairs)
+bool ChooseReviewPairs(sqlite3 *db, int categoryId, UnixTime now, std::vector<ReviewPair> *pairs, int *cause)
 {
     pairs->clear();
     ReadTransaction read(db);
-    if (ChoosePairs(db, categoryId, now, pairs))
+    int tables = SQLITE_OK;
+    if (ChoosePairs(db, categoryId, now, pairs, &tables))
         return true;
     pairs->clear();
+    if (cause)
+        *cause = tables != SQLITE_OK ? tables : ReadFailure(db);
     return false;
 }
 
-bool NextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *next)
+bool NextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *next, int *cause, bool *newWaiting)
 {
     *next = 0;
+    bool waiting = false;
+    if (newWaiting)
+        *newWaiting = false;
     ReadTransaction read(db);
-    return FindNextReviewTime(db, categoryId, now, next);
+    int tables = SQLITE_OK;
+    if (FindNextReviewTime(db, categoryId, now, next, newWaiting ? newWaiting : &waiting, &tables))
+        return true;
+    if (cause)
+        *cause = tables != SQLITE_OK ? tables : ReadFailure(db);
+    return false;
 }
 
 int RecordRating(sqlite3 *db, long long phraseId, const std::wstring &source, const std::wstring &target, int rating,
@@ -401,15 +391,19 @@ int RecordRating(sqlite3 *db, long long phraseId, const std::wstring &source, co
         return SQLITE_MISUSE;
     // The write lock is taken before anything is read, so no other writer can slip in between
     // reading the pair's state and writing the next one.
-    bool changed = false;
+    bool changed = false, foreign = false;
     int result = RunWriteTransaction(db, [&] {
         bool unchanged = false;
-        if (!CreateReviewTables(db) || !ReadPairUnchanged(db, phraseId, source, target, &unchanged))
+        int tables = CreateReviewTables(db);
+        foreign = tables == kForeignReviewTables;
+        if (tables != SQLITE_OK || !ReadPairUnchanged(db, phraseId, source, target, &unchanged))
             return false;
         // A pair deleted or edited meanwhile by another program must not get this rating, nor
         // leave state for a pair that takes its ID later.
         changed = !unchanged;
         return unchanged && WriteRating(db, phraseId, rating, now);
     });
+    if (foreign)
+        return kForeignReviewTables;
     return changed ? kPairChanged : result;
 }

@@ -7,6 +7,7 @@
 
 #include "app/main_window.h"
 #include "common/dialogs.h"
+#include "common/settings.h"
 #include "quiz/quiz_window.h"
 #include "resources/resource_ids.h"
 #include "review/review_store.h"
@@ -241,7 +242,8 @@ TEST_F(ReviewCommandTest, OpensOnTheDuePairsOrSaysWhenTheNextIsDue)
     }
     EXPECT_EQ(title, kReview + L"Palabras (0 / 1) - 00:00:00");
 
-    // Rated Good now, the pair is due in two days: nothing today, and the message says when.
+    // Rated Good now, the pair is due in two learning days: nothing today, and the message says
+    // on which date.
     sqlite3 *db = OpenPhraseStore(dbPath.c_str(), false);
     UnixTime now = UnixNow();
     ASSERT_EQ(RateAsShown(db, phrase, 3, now), SQLITE_OK);
@@ -249,13 +251,11 @@ TEST_F(ReviewCommandTest, OpensOnTheDuePairsOrSaysWhenTheNextIsDue)
     MessageBoxAnswerer answerer(IDOK);
     Command(IDM_REVIEW);
     ASSERT_EQ(answerer.seen().size(), 1u);
-    __time64_t due = now + 2 * 86400;
-    tm local = {};
-    _localtime64_s(&local, &due);
+    CalendarDate due = LearningDayDate(LearningDay(now) + 2);
     SYSTEMTIME date = {};
-    date.wYear = static_cast<WORD>(local.tm_year + 1900);
-    date.wMonth = static_cast<WORD>(local.tm_mon + 1);
-    date.wDay = static_cast<WORD>(local.tm_mday);
+    date.wYear = static_cast<WORD>(due.year);
+    date.wMonth = static_cast<WORD>(due.month);
+    date.wDay = static_cast<WORD>(due.day);
     wchar_t dateText[80] = {};
     GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &date, nullptr, dateText, 80);
     const std::wstring &said = answerer.seen()[0].text;
@@ -279,6 +279,57 @@ TEST_F(ReviewCommandTest, ADueTimeFarAwayStillGivesADate)
     ASSERT_EQ(answerer.seen().size(), 1u);
     const std::wstring &said = answerer.seen()[0].text;
     EXPECT_NE(said.find(L"3000"), std::wstring::npos) << "said: " << std::string(said.begin(), said.end());
+}
+
+}  // namespace
+
+namespace {
+
+// What the command says instead of opening a review: the day's new pairs are used up by another
+// category, or the review tables are another program's. Either way it is one message and no
+// review window.
+TEST_F(ReviewCommandTest, SaysWhyNoReviewOpens)
+{
+    sqlite3 *db = OpenPhraseStore(dbPath.c_str(), false);
+    int other = GetOrCreateCategory(db, L"Frases");
+    UnixTime now = UnixNow();
+    for (int i = 0; i < kNewPairsPerDay; i++) {
+        std::wstring n = std::to_wstring(i);
+        RecordId pair = InsertPhrase(db, other, 1, 2, (L"frase " + n).c_str(), (L"phrase " + n).c_str());
+        ASSERT_EQ(RateAsShown(db, pair, 3, now - 1), SQLITE_OK);
+    }
+    sqlite3_close(db);
+    ASSERT_TRUE(WriteSettingDword(kLastCategoryValue, static_cast<DWORD>(category)));
+    OpenWindow();
+    bool opened = false;
+    DialogDriver driver([&](HWND shown) {
+        wchar_t title[128] = {};
+        GetWindowTextW(shown, title, 128);
+        if (std::wstring(title).rfind(kReview, 0) == 0) {
+            opened = true;
+            PostMessageW(shown, WM_COMMAND, IDCANCEL, 0);
+        }
+    });
+    {
+        MessageBoxAnswerer answerer(IDOK);
+        Command(IDM_REVIEW);
+        ASSERT_EQ(answerer.seen().size(), 1u);
+        std::wstring said = LoadedString(IDS_NEW_PAIRS_USED_UP);
+        EXPECT_EQ(answerer.seen()[0].text.substr(0, said.find(L"%s")), said.substr(0, said.find(L"%s")));
+    }
+    db = OpenPhraseStore(dbPath.c_str(), false);
+    ASSERT_EQ(RunStatement(db, L"DROP TABLE REVIEW"), SQLITE_DONE);
+    ASSERT_EQ(RunStatement(db, L"CREATE TABLE REVIEW(PHRASEID INTEGER, STABILITY REAL, DIFFICULTY REAL, DUE INTEGER, "
+                               L"LAST INTEGER, REPS INTEGER, LAPSES INTEGER)"),
+              SQLITE_DONE);
+    sqlite3_close(db);
+    {
+        MessageBoxAnswerer answerer(IDOK);
+        Command(IDM_REVIEW);
+        ASSERT_EQ(answerer.seen().size(), 1u);
+        EXPECT_EQ(answerer.seen()[0].text, LoadedString(IDS_REVIEW_FOREIGN_TABLES));
+    }
+    EXPECT_FALSE(opened);
 }
 
 }  // namespace

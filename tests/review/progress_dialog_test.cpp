@@ -153,7 +153,7 @@ protected:
         ASSERT_NE(db, nullptr);
         words = GetOrCreateCategory(db, L"Words");
         int other = GetOrCreateCategory(db, L"Other");
-        CreateReviewTables(db);
+        MakeReviewTables(db);
         struct Reviewed { int dueDay; double stability; int rating; bool first; };
         // Due on days 0, 2, 10 and 29: 4, 2, 1 and 4 pairs, the first of them overdue since yesterday.
         // All rated an hour ago: three first ratings, then 8 recalls of which 2 Again.
@@ -290,7 +290,7 @@ TEST_F(ProgressCommand, OpensTheProgressOfTheSelectedCategory)
     sqlite3 *db = CreateStore();
     int words = GetOrCreateCategory(db, L"Words");
     int other = GetOrCreateCategory(db, L"Other");
-    CreateReviewTables(db);
+    MakeReviewTables(db);
     AddReviewState(db, InsertPhrase(db, words, 1, 2, L"uno", L"one"), 30.0, UnixNow() - 40 * 86400);
     InsertPhrase(db, words, 1, 2, L"dos", L"two");
     InsertPhrase(db, other, 1, 2, L"tres", L"three");

@@ -77,7 +77,7 @@ TEST_F(Progress, WithoutReviewTablesEveryPairIsNew)
 
 TEST_F(Progress, PairsAreNewLearningOrMatureByTheirStabilityAndCategory)
 {
-    CreateReviewTables(db);
+    MakeReviewTables(db);
     UnixTime later = Day(60);   // due after the chart's days
     AddReviewState(db, Pair(words), 0.5, later);
     AddReviewState(db, Pair(words), 20.99, later);
@@ -132,7 +132,7 @@ TEST_F(Progress, DueTodayAndTheChartFollowLearningDays)
         {"due the day after the chart", kNow, Day(30), -1},
         {"due a year later", kNow, Day(365), -1},
     };
-    CreateReviewTables(db);
+    MakeReviewTables(db);
     int pair = Pair(words);
     Pair(phrases);
     for (const DueCase &c : cases) {
@@ -153,7 +153,7 @@ TEST_F(Progress, DueTodayAndTheChartFollowLearningDays)
 
 TEST_F(Progress, TheChartCountsEveryPairOfADay)
 {
-    CreateReviewTables(db);
+    MakeReviewTables(db);
     const int perDay[] = {3, 0, 2, 0, 0, 0, 0, 0, 0, 0, 1};
     for (int day = 0; day < 11; day++)
         for (int i = 0; i < perDay[day]; i++)
@@ -166,7 +166,7 @@ TEST_F(Progress, TheChartCountsEveryPairOfADay)
 
 TEST_F(Progress, TodaysRatingsAndTheRetentionOfTheLast30Days)
 {
-    CreateReviewTables(db);
+    MakeReviewTables(db);
     int a = Pair(words), b = Pair(words), c = Pair(phrases);
     UnixTime today = Day(0);
     UnixTime oldest = Day(-29);
@@ -214,7 +214,7 @@ namespace {
 // A rating dated after now (a clock set back since) is no rating of today's.
 TEST_F(Progress, RatingsDatedAfterNowAreNotToday)
 {
-    CreateReviewTables(db);
+    MakeReviewTables(db);
     int pair = Pair(words);
     AddRating(db, pair, kNow - 60, kRatingGood, -1);
     AddRating(db, pair, kNow + 60, kRatingGood, 1.0);

@@ -16,7 +16,7 @@ void Run(sqlite3 *db, const std::wstring &sql)
 
 }  // namespace
 
-void CreateReviewTables(sqlite3 *db)
+void MakeReviewTables(sqlite3 *db)
 {
     Run(db, L"CREATE TABLE REVIEW(PHRASEID INTEGER PRIMARY KEY, STABILITY REAL, DIFFICULTY REAL, DUE INTEGER, "
             L"LAST INTEGER, REPS INTEGER, LAPSES INTEGER)");

@@ -20,17 +20,23 @@ void SetNumber(HWND dialog, int control, int value)
     SetDlgItemInt(dialog, control, static_cast<UINT>(value), TRUE);
 }
 
+// Why the counts could not be read.
+void ReportProgressUnread(HWND owner, int cause)
+{
+    if (cause == kForeignReviewTables)
+        ShowErrorMessage(owner, IDS_REVIEW_FOREIGN_TABLES);
+    else
+        ShowStoreFailure(owner, IDS_PROGRESS_NOT_READ, cause, false);
+}
+
 void OnInitDialog(HWND dialog, ProgressDialogState *state)
 {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
     // Counts that could not be read are said, never shown as zeros: the dialog ends unseen.
     int cause = SQLITE_OK;
-    if (!ReadProgress(state->db, state->categoryId, state->now, &state->counts, &cause)) {
+    if (!state->countsRead && !ReadProgress(state->db, state->categoryId, state->now, &state->counts, &cause)) {
         HWND owner = GetWindow(dialog, GW_OWNER);
-        if (cause == kForeignReviewTables)
-            ShowErrorMessage(owner ? owner : dialog, IDS_REVIEW_FOREIGN_TABLES);
-        else
-            ShowStoreFailure(owner ? owner : dialog, IDS_PROGRESS_NOT_READ, cause, false);
+        ReportProgressUnread(owner ? owner : dialog, cause);
         EndDialog(dialog, -1);
         return;
     }
@@ -151,6 +157,12 @@ void ShowProgress(HWND owner, sqlite3 *db, int categoryId)
     progress.db = db;
     progress.categoryId = categoryId;
     progress.now = UnixNow();
+    int cause = SQLITE_OK;
+    if (!ReadProgress(db, categoryId, progress.now, &progress.counts, &cause)) {
+        ReportProgressUnread(owner, cause);
+        return;
+    }
+    progress.countsRead = true;
     DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_PROGRESS), owner, ProgressDialog,
                     reinterpret_cast<LPARAM>(&progress));
 }

@@ -8,12 +8,14 @@
 
 struct sqlite3;
 
-// What the caller hands the dialog as its parameter; counts is filled while it starts.
+// What the caller hands the dialog as its parameter; counts is filled while it starts, unless
+// countsRead says the caller has read them already.
 struct ProgressDialogState {
     sqlite3 *db;
     int categoryId;   // 0: every category
     UnixTime now;     // the moment the counts are read at
     ProgressCounts counts;
+    bool countsRead;
 };
 
 // The bars' colour: distinct from the dialog's own colours so a rendering can be measured.
@@ -25,7 +27,8 @@ constexpr COLORREF kForecastBarColor = RGB(46, 125, 192);
 INT_PTR CALLBACK ProgressDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Shows the dialog modally, owned by owner, for category categoryId (0: every category) as the
-// store stands now.
+// store stands now. The counts are read first: when they cannot be, a message box says so and
+// no dialog is made.
 void ShowProgress(HWND owner, sqlite3 *db, int categoryId);
 
 // Draws the forecast of counts into bounds of dc with font for its labels: one bar a day,

@@ -75,10 +75,10 @@ MemoryState FirstMemoryState(int rating)
     return {w[rating - 1], ClampDifficulty(InitialDifficulty(rating))};
 }
 
-MemoryState NextMemoryState(MemoryState state, double elapsedDays, int rating)
+MemoryState NextMemoryState(MemoryState state, int elapsedDays, int rating)
 {
     MemoryState next;
-    if (elapsedDays < 1.0) {
+    if (elapsedDays < 1) {
         next.stability = ShortTermStability(state.stability, rating);
     } else {
         double recall = Retrievability(elapsedDays, state.stability);

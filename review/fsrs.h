@@ -15,10 +15,10 @@ struct MemoryState {
 // The state after a pair's first rating.
 MemoryState FirstMemoryState(int rating);
 
-// The state after a later rating, elapsedDays after the previous one (fractional days). Under a
-// day the short-term formula applies, whatever the rating; from a day on Good gives the recall
-// stability and Again the forgetting stability.
-MemoryState NextMemoryState(MemoryState state, double elapsedDays, int rating);
+// The state after a later rating, elapsedDays whole learning days after the previous one. On the
+// same day (0) the short-term formula applies, whatever the rating; from a day on Good gives the
+// recall stability and Again the forgetting stability.
+MemoryState NextMemoryState(MemoryState state, int elapsedDays, int rating);
 
 // The probability of recall elapsedDays after a review that left stability.
 double Retrievability(double elapsedDays, double stability);

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <map>
+#include <optional>
 
 namespace {
 
@@ -38,34 +40,50 @@ CalendarDate DateFromDays(long long days)
     return {static_cast<int>(year), month, day};
 }
 
-// The system's time zone, read once for a whole computation, with the rules of the last year
-// asked for.
-struct LocalZone {
+// The system's time zone and its rules for the years asked for, read again once a minute so that
+// a zone the user changes is followed: reading them is slow (the system looks the zone up among
+// all it knows), and a review asks for local times by the dozen.
+struct ZoneRules {
+    SRWLOCK lock = SRWLOCK_INIT;
+    ULONGLONG readAt = 0;
+    bool read = false, known = false, presentKnown = false;
     DYNAMIC_TIME_ZONE_INFORMATION zone = {};
-    bool known;
-    USHORT year = 0;
-    TIME_ZONE_INFORMATION rules = {};
-    bool yearKnown = false;
-
-    LocalZone() : known(GetDynamicTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID) {}
-
-    // The zone's rules for year, when the system has them.
-    const TIME_ZONE_INFORMATION *RulesFor(USHORT wantedYear)
-    {
-        if (!known)
-            return nullptr;
-        if (wantedYear != year) {
-            year = wantedYear;
-            yearKnown = GetTimeZoneInformationForYear(year, &zone, &rules) != FALSE;
-        }
-        return yearKnown ? &rules : nullptr;
-    }
+    TIME_ZONE_INFORMATION present = {};   // the rules in force now, for years the system has none for
+    std::map<USHORT, std::optional<TIME_ZONE_INFORMATION>> years;
 };
+
+ZoneRules zoneRules;
+
+// The zone's rules for year, or when the system has none for it its rules in force now; false
+// when it has neither.
+bool RulesFor(USHORT year, TIME_ZONE_INFORMATION *rules)
+{
+    AcquireSRWLockExclusive(&zoneRules.lock);
+    ULONGLONG now = GetTickCount64();
+    if (!zoneRules.read || now - zoneRules.readAt > 60000) {
+        zoneRules.known = GetDynamicTimeZoneInformation(&zoneRules.zone) != TIME_ZONE_ID_INVALID;
+        zoneRules.presentKnown = GetTimeZoneInformation(&zoneRules.present) != TIME_ZONE_ID_INVALID;
+        zoneRules.years.clear();
+        zoneRules.readAt = now;
+        zoneRules.read = true;
+    }
+    auto found = zoneRules.years.find(year);
+    if (found == zoneRules.years.end()) {
+        TIME_ZONE_INFORMATION forYear = {};
+        bool had = zoneRules.known && GetTimeZoneInformationForYear(year, &zoneRules.zone, &forYear);
+        found = zoneRules.years.emplace(year, had ? std::optional<TIME_ZONE_INFORMATION>(forYear) : std::nullopt).first;
+    }
+    bool had = found->second.has_value() || zoneRules.presentKnown;
+    if (had)
+        *rules = found->second ? *found->second : zoneRules.present;
+    ReleaseSRWLockExclusive(&zoneRules.lock);
+    return had;
+}
 
 // The local date of moment, in days from 1970, and its local time of day in seconds. The zone's
 // rules for moment's year apply; when the system has none for it, the zone's present rules, and
 // when even those fail, UTC.
-long long LocalDateAndTime(LocalZone *zone, UnixTime moment, int *secondOfDay)
+long long LocalDateAndTime(UnixTime moment, int *secondOfDay)
 {
     moment = std::min(std::max(moment, kFirstMoment), kLastMoment);
     ULARGE_INTEGER ticks;
@@ -75,18 +93,17 @@ long long LocalDateAndTime(LocalZone *zone, UnixTime moment, int *secondOfDay)
     *secondOfDay = static_cast<int>(moment % kSecondsPerDay);
     if (!FileTimeToSystemTime(&fileTime, &utc))
         return moment / kSecondsPerDay;
-    const TIME_ZONE_INFORMATION *rules = zone->RulesFor(utc.wYear);
-    if (!(rules && SystemTimeToTzSpecificLocalTime(rules, &utc, &local)) &&
-        !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+    TIME_ZONE_INFORMATION rules;
+    if (!RulesFor(utc.wYear, &rules) || !SystemTimeToTzSpecificLocalTime(&rules, &utc, &local))
         local = utc;
     *secondOfDay = local.wHour * 3600 + local.wMinute * 60 + local.wSecond;
     return DaysFromDate(local.wYear, local.wMonth, local.wDay);
 }
 
-long long LearningDayIn(LocalZone *zone, UnixTime moment)
+long long LearningDayIn(UnixTime moment)
 {
     int secondOfDay = 0;
-    long long date = LocalDateAndTime(zone, moment, &secondOfDay);
+    long long date = LocalDateAndTime(moment, &secondOfDay);
     return secondOfDay < kLearningDayStartHour * 3600 ? date - 1 : date;
 }
 
@@ -104,8 +121,7 @@ UnixTime UnixNow()
 
 long long LearningDay(UnixTime moment)
 {
-    LocalZone zone;
-    return LearningDayIn(&zone, moment);
+    return LearningDayIn(moment);
 }
 
 UnixTime LearningDayStart(long long day)
@@ -113,15 +129,13 @@ UnixTime LearningDayStart(long long day)
     // The day's 04:00 in UTC is within 14 hours of its 04:00 local time (26 with a daylight
     // change): the first second whose learning day is day lies between two days before and two
     // days after it. No local time is built, so a skipped or doubled hour needs no care.
-    LocalZone zone;
-    LocalZone *in = &zone;
     UnixTime guess = day * kSecondsPerDay + kLearningDayStartHour * 3600;
     UnixTime before = guess - 2 * kSecondsPerDay, from = guess + 2 * kSecondsPerDay;
-    if (LearningDayIn(in, before) >= day || LearningDayIn(in, from) < day)
+    if (LearningDayIn(before) >= day || LearningDayIn(from) < day)
         return std::min(std::max(guess, kFirstMoment), kLastMoment);
     while (from - before > 1) {
         UnixTime middle = before + (from - before) / 2;
-        if (LearningDayIn(in, middle) >= day)
+        if (LearningDayIn(middle) >= day)
             from = middle;
         else
             before = middle;
@@ -131,8 +145,7 @@ UnixTime LearningDayStart(long long day)
 
 int LearningDaysBetween(UnixTime earlier, UnixTime later)
 {
-    LocalZone zone;
-    long long days = LearningDayIn(&zone, later) - LearningDayIn(&zone, earlier);
+    long long days = LearningDayIn(later) - LearningDayIn(earlier);
     return static_cast<int>(std::min(std::max(days, 0LL), 1000000LL));
 }
 

@@ -139,7 +139,7 @@ bool ChoosePairs(sqlite3 *db, int categoryId, UnixTime now, std::vector<ReviewPa
         TimeText end(TomorrowStart(now));
         if (!FormatStatement(sql, kSqlUnits,
                              L"SELECT P.ID,P.SOURCE,P.TARGET,P.TLANGUAGEID FROM REVIEW R "
-                             L"JOIN PHRASE P ON P.ID=R.PHRASEID WHERE (R.DUE<%s OR typeof(R.DUE)<>'integer')%s "
+                             L"JOIN PHRASE P ON P.ID=R.PHRASEID WHERE (R.DUE<%s OR R.DUE IS NULL OR R.DUE>='')%s "
                              L"ORDER BY R.DUE,R.PHRASEID",
                              end.text, category.text) ||
             !ReadPairs(db, sql, true, pairs))

@@ -268,11 +268,10 @@ static void OnCommand(HWND window, ShellState *shell, UINT command, UINT notific
 // languages cannot be read is not spoken.
 static void SpeakRow(sqlite3 *db, HWND list, int row)
 {
-    wchar_t text[128];
-    GetRowText(list, row, 1, text, 128);
+    std::wstring text = RowText(list, row, 1);
     PhraseLanguages languages;
     if (ReadPhraseLanguages(db, PhraseRowId(list, row), &languages))
-        RequestPronunciation(languages.targetCode, text, true, nullptr);
+        RequestPronunciation(languages.targetCode, text.c_str(), true, nullptr);
 }
 
 static void OnPhraseListNotify(HWND window, ShellState *shell, NMHDR *header)

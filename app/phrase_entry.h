@@ -7,10 +7,13 @@
 struct sqlite3;
 
 // Stores the pair typed in fields 20 and 21 in the selected category and languages and adds its
-// row to the list. When exactly one field is filled, the other is asked of the translation
-// service first (an empty answer is stored as it is). Nothing happens when both are empty.
-// When the store refuses the pair, no row is added and a message box says so. Returns false then
-// (the fields are to be kept), true otherwise.
+// row to the list. With no category selected (or the entry of the pairs of no category), the
+// pair goes into the category "General", made when missing and selected. When exactly one field
+// is filled, the other is asked of the translation service first (an empty answer is stored as it
+// is, and a message says so). Nothing happens when both are empty. A pair the category already
+// holds with the same languages and texts is not stored again: its row is selected and a message
+// says so. When the store refuses the pair, no row is added and a message box says so. Returns
+// false when nothing was stored (the fields are to be kept), true otherwise.
 bool AddPhrase(HWND window, sqlite3 *db);
 
 // Rewrites the first selected pair with the fields and the selected languages, when both fields

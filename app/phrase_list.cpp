@@ -9,6 +9,7 @@
 
 #include "app/phrase_rows.h"
 #include "app/shell.h"
+#include "common/dialogs.h"
 #include "common/list_rows.h"
 #include "resources/resource_ids.h"
 #include "sqlite3.h"
@@ -17,6 +18,31 @@
 
 // What the list notes it shows when no category is selected: no category has this ID.
 constexpr LPARAM kNoCategoryListed = CB_ERR;
+
+// The pairs that belong to no existing category: typed before any category existed, or left by
+// another program. So are those of a category whose ID the selector cannot hold (beyond 32 bits,
+// in a 32-bit program), which it leaves out.
+static std::wstring PairsOfNoCategory(const wchar_t *columns)
+{
+    std::wstring sql = std::wstring(L"SELECT ") + columns +
+                       L" FROM PHRASE WHERE CATEGORYID IS NULL OR CATEGORYID NOT IN (SELECT ID FROM CATEGORY)";
+    if (sizeof(LPARAM) < sizeof(long long))
+        sql += L" OR CATEGORYID NOT BETWEEN -2147483648 AND 2147483647";
+    return sql;
+}
+
+// Whether the store has pairs of no category; false when that could not be read.
+static bool ReadHasPairsOfNoCategory(sqlite3 *db, bool *has)
+{
+    std::wstring sql = PairsOfNoCategory(L"1") + L" LIMIT 1";
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+        return false;
+    int step = sqlite3_step(statement);
+    *has = step == SQLITE_ROW;
+    sqlite3_finalize(statement);
+    return step == SQLITE_ROW || step == SQLITE_DONE;
+}
 
 bool RefillSelector(HWND window, sqlite3 *db, BOOL keep, int controlId, BOOL categories)
 {
@@ -36,6 +62,10 @@ bool RefillSelector(HWND window, sqlite3 *db, BOOL keep, int controlId, BOOL cat
     sqlite3_finalize(statement);
     if (step != SQLITE_DONE)
         return false;
+    // Pairs of no category get an entry of their own, last, so that they can be seen and moved.
+    bool orphans = false;
+    if (categories && !ReadHasPairsOfNoCategory(db, &orphans))
+        return false;
 
     HWND combo = GetDlgItem(window, controlId);
     LRESULT keptIndex = 0;
@@ -50,6 +80,14 @@ bool RefillSelector(HWND window, sqlite3 *db, BOOL keep, int controlId, BOOL cat
         LRESULT index = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(record.second.c_str()));
         SendMessageW(combo, CB_SETITEMDATA, index, record.first);
         if (keep && record.first == keptId)
+            keptIndex = index;
+    }
+    if (orphans) {
+        wchar_t name[64] = {};
+        LoadStringW(GetResourceModule(), IDS_NO_CATEGORY, name, 64);
+        LRESULT index = SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
+        SendMessageW(combo, CB_SETITEMDATA, index, kNoCategoryItem);
+        if (keep && keptId == kNoCategoryItem)
             keptIndex = index;
     }
     WPARAM selection = (keep && keptIndex != CB_ERR) ? keptIndex
@@ -87,8 +125,9 @@ static void SelectListedCategory(HWND window)
     HWND combo = GetDlgItem(window, IDC_CATEGORY);
     LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
     LRESULT index = -1;
-    for (LRESULT i = 0; listed != kNoCategoryListed && i < count && index == -1; i++) {
-        if (SendMessageW(combo, CB_GETITEMDATA, i, 0) == listed)
+    for (LRESULT i = 0; i < count && index == -1; i++) {
+        LPARAM data = SendMessageW(combo, CB_GETITEMDATA, i, 0);
+        if (data == listed || (listed == kNoCategoryListed && data == kNoCategoryItem))
             index = i;
     }
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
@@ -96,25 +135,17 @@ static void SelectListedCategory(HWND window)
 
 bool FillPhraseList(HWND window, sqlite3 *db, bool keepShown)
 {
-    bool none = SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETCURSEL, 0, 0) == CB_ERR;
     LPARAM category = GetComboSelectionData(window, IDC_CATEGORY);
-    wchar_t sql[256];
-    // With no category selected, the pairs that belong to no existing category: typed before any
-    // category existed, or left by another program. Here they can be seen, moved and copied.
-    // So are those of a category whose ID the selector cannot hold (beyond 32 bits, in a 32-bit
-    // program), which it leaves out.
-    if (none) {
-        wcscpy(sql, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID IS NULL OR "
-                    L"CATEGORYID NOT IN (SELECT ID FROM CATEGORY)");
-        if (sizeof(LPARAM) < sizeof(long long))
-            wcscat(sql, L" OR CATEGORYID NOT BETWEEN -2147483648 AND 2147483647");
-    } else if (!FormatStatement(sql, 256, L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID=%lld",
-                                static_cast<long long>(category))) {
-        return false;
-    }
+    // With no category selected, or its own entry, the pairs that belong to no existing category:
+    // here they can be seen, moved and copied.
+    bool none = SendDlgItemMessageW(window, IDC_CATEGORY, CB_GETCURSEL, 0, 0) == CB_ERR ||
+                category == kNoCategoryItem;
+    std::wstring sql = none ? PairsOfNoCategory(L"ID,SOURCE,TARGET")
+                            : L"SELECT ID,SOURCE,TARGET FROM PHRASE WHERE CATEGORYID=" +
+                                  std::to_wstring(static_cast<long long>(category));
     HWND list = GetDlgItem(window, IDC_PHRASE_LIST);
     sqlite3_stmt *statement = nullptr;
-    int result = sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr);
+    int result = sqlite3_prepare16_v2(db, sql.c_str(), -1, &statement, nullptr);
     if (result == SQLITE_OK) {
         SendMessageW(list, WM_SETREDRAW, FALSE, 0);
         result = LoadPhraseRows(list, statement, none ? kNoCategoryListed : category);

@@ -7,6 +7,11 @@
 #include "store/phrase_store.h"
 #include "store/selected_rows.h"
 
+// The item data of the category selector's entry for the pairs of no existing category, shown
+// last when the store has such pairs. No category has this ID, nor does it stand for every
+// category as 0 does.
+constexpr LPARAM kNoCategoryItem = -2;
+
 // Refills the three selectors: target language on the second item, source language and category
 // on the first.
 void FillSelectors(HWND window, sqlite3 *db);
@@ -24,8 +29,8 @@ void RefillLanguageSelectors(HWND window, sqlite3 *db, BOOL keep);
 // selected.
 int SelectedCategoryOrNone(HWND window);
 
-// Refills the phrase list with the pairs of the selected category, or when no category is selected
-// with the pairs that belong to no existing category. When the store cannot be read (another
+// Refills the phrase list with the pairs of the selected category, or when no category or the
+// entry kNoCategoryItem is selected with the pairs that belong to no existing category. When the store cannot be read (another
 // program holds it past the busy timeout, or it is damaged), a message box says so and the
 // result is false; the list then keeps the rows it showed with keepShown (a category chosen: they
 // are still right, unless they were another store's) and the category selector goes back to

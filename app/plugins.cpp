@@ -12,6 +12,7 @@
 #include "common/list_rows.h"
 #include "resources/resource_ids.h"
 #include "store/phrase_store.h"
+#include "store/text.h"
 
 namespace {
 
@@ -234,8 +235,8 @@ void RunPlugin(HWND window, ShellState *shell, int n)
     HWND list = GetDlgItem(window, IDC_PHRASE_LIST);
     int row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
     if (row != -1) {
-        GetRowText(list, row, 1, targetText, 128);
-        GetRowText(list, row, 0, sourceText, 128);
+        CopyBounded(targetText, RowText(list, row, 1).c_str(), kTextUnits);
+        CopyBounded(sourceText, RowText(list, row, 0).c_str(), kTextUnits);
         GetPhraseLanguageCodes(shell->db, PhraseRowId(list, row), sourceCode, targetCode);
     }
     const UINT_PTR arguments[5] = {

@@ -164,3 +164,17 @@ void GetProgramFolder(wchar_t *folder)
         folder[0] = 0;
     PathRemoveFileSpecW(folder);
 }
+
+std::wstring ControlText(HWND window)
+{
+    int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    int copied = GetWindowTextW(window, &text[0], static_cast<int>(text.size()));
+    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+    return text;
+}
+
+std::wstring DialogItemText(HWND dialog, int controlId)
+{
+    return ControlText(GetDlgItem(dialog, controlId));
+}

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // Module that dialogs, menus and strings are loaded from: Lingotrove.exe.mui beside the program
 // when it exists and loads, else the program itself. Callers never keep the handle.
 HMODULE GetResourceModule();
@@ -27,6 +29,10 @@ void ShowErrorMessage(HWND window, UINT stringId, const wchar_t *detail = nullpt
 // Shows string stringId of the resource module, its first "%s" replaced by text, in an
 // information message box owned by window. The caption is window's title, or caption when given.
 void ShowTextMessage(HWND window, UINT stringId, const wchar_t *text, const wchar_t *caption = nullptr);
+
+// The whole text of a window or control, however long.
+std::wstring ControlText(HWND window);
+std::wstring DialogItemText(HWND dialog, int controlId);
 
 // Item data of the combo box's selection, or 0 when nothing is selected.
 LPARAM GetComboSelectionData(HWND dialog, int controlId);

@@ -91,6 +91,26 @@ void GetRowText(HWND list, int row, int column, wchar_t *text, int units)
     SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
 }
 
+std::wstring RowText(HWND list, int row, int column)
+{
+    // The list says only how much it copied: a text that filled the buffer is read again into
+    // one twice as large.
+    std::wstring text(256, L'\0');
+    for (;;) {
+        LVITEMW item = {};
+        item.iSubItem = column;
+        item.pszText = &text[0];
+        item.cchTextMax = static_cast<int>(text.size());
+        text[0] = 0;
+        LRESULT length = SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+        if (length < 0 || static_cast<size_t>(length) + 1 < text.size() || text.size() >= 0x100000) {
+            text.resize(wcslen(text.c_str()));
+            return text;
+        }
+        text.resize(text.size() * 2);
+    }
+}
+
 std::string SortedListKey(const wchar_t *text, int length)
 {
     LCID locale = GetThreadLocale();

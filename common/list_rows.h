@@ -60,3 +60,6 @@ void SetRowTexts(HWND list, int row, const wchar_t *first, const wchar_t *second
 
 // Reads a column of a row into text (units, terminator included).
 void GetRowText(HWND list, int row, int column, wchar_t *text, int units);
+
+// The whole text of a column of a row, however long.
+std::wstring RowText(HWND list, int row, int column);

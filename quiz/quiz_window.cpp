@@ -326,11 +326,9 @@ void CheckAnswer(HWND dialog, QuizState *state, int r)
     QuizRow &row = state->table->rows[r];
     if (row.done || state->table->restoring)
         return;
-    wchar_t typed[128] = {};
-    wchar_t expected[128] = {};
-    GetWindowTextW(row.controls[QuizAnswerBox], typed, 128);
-    GetWindowTextW(row.controls[QuizAnswer], expected, 128);
-    if (lstrcmpiW(typed, expected) != 0)
+    std::wstring typed = ControlText(row.controls[QuizAnswerBox]);
+    std::wstring expected = ControlText(row.controls[QuizAnswer]);
+    if (lstrcmpiW(typed.c_str(), expected.c_str()) != 0)
         return;
     // Done before the focus moves on, so that the focus never comes back to it.
     row.done = true;

@@ -49,6 +49,11 @@
 #define IDS_PROGRESS_NOT_READ 45
 #define IDS_REVIEW_FOREIGN_TABLES 46
 #define IDS_NEW_PAIRS_USED_UP 47
+#define IDS_GENERAL_CATEGORY 48
+#define IDS_NO_CATEGORY     49
+#define IDS_PAIR_EXISTS     50
+#define IDS_NOT_TRANSLATED  51
+#define IDS_ENTRY_INCOMPLETE 52
 
 // Main window controls
 #define IDC_CATEGORY        10

@@ -44,7 +44,7 @@ struct CategoryClause {
 
     explicit CategoryClause(int categoryId)
     {
-        if (categoryId <= 0 || !FormatStatement(text, 96, L" AND P.TARGET<>'' AND P.CATEGORYID=%d", categoryId))
+        if (categoryId == 0 || !FormatStatement(text, 96, L" AND P.TARGET<>'' AND P.CATEGORYID=%d", categoryId))
             wcscpy(text, L" AND P.TARGET<>''");
     }
 };

@@ -40,6 +40,11 @@ RecordId GetOrCreateLanguage(sqlite3 *db, const wchar_t *code, const wchar_t *de
 RecordId InsertPhrase(sqlite3 *db, RecordId categoryId, RecordId sourceLanguageId, RecordId targetLanguageId,
                       const wchar_t *source, const wchar_t *target);
 
+// Finds a pair of the category with these languages and exactly these texts: found is its ID, 0
+// when there is none. False when the store could not be read.
+bool FindPhrase(sqlite3 *db, RecordId categoryId, RecordId sourceLanguageId, RecordId targetLanguageId,
+                const wchar_t *source, const wchar_t *target, RecordId *found);
+
 // Many pairs stored through one prepared statement with bound values, for an import: each row
 // stored is exactly what InsertPhrase stores for the same values. Begin fails (false) when the
 // statement cannot be prepared; End must follow a Begin that succeeded.

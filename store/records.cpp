@@ -235,9 +235,32 @@ bool SwapLanguages(sqlite3 *db, RecordId categoryId)
     const wchar_t *update = L"UPDATE PHRASE SET SLANGUAGEID=TLANGUAGEID, TLANGUAGEID=SLANGUAGEID, "
                             L"SOURCE=TARGET, TARGET=SOURCE";
     block.first[0] = 0;
-    if (categoryId > 0 &&
+    if (categoryId != 0 &&
         !FormatStatement(block.first, kValueUnits, L" WHERE CATEGORYID=%lld", categoryId))
         return false;
     return FormatStatement(block.statement, kStatementUnits, L"%s%s", update, block.first) &&
            RunToEnd(db, block.statement);
+}
+
+bool FindPhrase(sqlite3 *db, RecordId categoryId, RecordId sourceLanguageId, RecordId targetLanguageId,
+                const wchar_t *source, const wchar_t *target, RecordId *found)
+{
+    *found = 0;
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(db,
+                             L"SELECT ID FROM PHRASE WHERE CATEGORYID=? AND SLANGUAGEID=? AND TLANGUAGEID=? "
+                             L"AND SOURCE=? AND TARGET=? LIMIT 1",
+                             -1, &statement, nullptr) != SQLITE_OK)
+        return false;
+    int step = sqlite3_bind_int64(statement, 1, categoryId) == SQLITE_OK &&
+                       sqlite3_bind_int64(statement, 2, sourceLanguageId) == SQLITE_OK &&
+                       sqlite3_bind_int64(statement, 3, targetLanguageId) == SQLITE_OK &&
+                       sqlite3_bind_text16(statement, 4, source, -1, SQLITE_STATIC) == SQLITE_OK &&
+                       sqlite3_bind_text16(statement, 5, target, -1, SQLITE_STATIC) == SQLITE_OK
+                   ? sqlite3_step(statement)
+                   : SQLITE_ERROR;
+    if (step == SQLITE_ROW)
+        *found = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    return step == SQLITE_ROW || step == SQLITE_DONE;
 }

@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 #include "common/dialogs.h"
 #include "common/list_rows.h"
 #include "resources/resource_ids.h"
@@ -54,15 +56,17 @@ sqlite3 *Connection(HWND dialog)
 
 const int kFieldIds[2] = {IDC_SETTINGS_FIRST, IDC_SETTINGS_SECOND};
 
-// Reads the fields into texts (128 units each); true when all of them are filled.
-bool ReadFields(HWND dialog, const SettingsKind &kind, wchar_t texts[2][128])
+// How the fields stand once read whole into texts.
+enum class Fields { kEmpty, kPartly, kFilled };
+
+Fields ReadFields(HWND dialog, const SettingsKind &kind, std::wstring texts[2])
 {
-    bool filled = true;
+    int filled = 0;
     for (int i = 0; i < kind.fields; i++) {
-        GetDlgItemTextW(dialog, kFieldIds[i], texts[i], 128);
-        filled = filled && texts[i][0] != 0;
+        texts[i] = DialogItemText(dialog, kFieldIds[i]);
+        filled += texts[i].empty() ? 0 : 1;
     }
-    return filled;
+    return filled == kind.fields ? Fields::kFilled : filled == 0 ? Fields::kEmpty : Fields::kPartly;
 }
 
 void OnInitDialog(HWND dialog, const SettingsKind &kind, sqlite3 *db)
@@ -81,10 +85,21 @@ void OnInitDialog(HWND dialog, const SettingsKind &kind, sqlite3 *db)
 
 void OnAdd(HWND dialog, const SettingsKind &kind)
 {
-    wchar_t texts[2][128] = {};
-    if (ReadFields(dialog, kind, texts)) {
+    std::wstring texts[2];
+    Fields fields = ReadFields(dialog, kind, texts);
+    // Half an entry (a code without its name) is not dropped: the user is told what is missing.
+    if (fields == Fields::kPartly) {
+        ShowErrorMessage(dialog, IDS_ENTRY_INCOMPLETE);
+        for (int i = 0; i < kind.fields; i++)
+            if (texts[i].empty()) {
+                SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, kFieldIds[i])), TRUE);
+                break;
+            }
+        return;
+    }
+    if (fields == Fields::kFilled) {
         sqlite3 *db = Connection(dialog);
-        RecordId id = kind.add(db, texts[0], texts[1]);
+        RecordId id = kind.add(db, texts[0].c_str(), texts[1].c_str());
         // Nothing stored shows no row, and what was typed stays.
         if (id == 0) {
             ShowStoreFailure(dialog, IDS_RECORD_NOT_STORED, sqlite3_errcode(db), true);
@@ -92,8 +107,8 @@ void OnAdd(HWND dialog, const SettingsKind &kind)
         }
         // A record the list cannot hold by its ID is left out, as when the list is filled.
         if (FitsItemData(id))
-            ShowAddedRecord(GetDlgItem(dialog, IDC_SETTINGS_LIST), static_cast<LPARAM>(id), texts[0],
-                            kind.fields > 1 ? texts[1] : nullptr);
+            ShowAddedRecord(GetDlgItem(dialog, IDC_SETTINGS_LIST), static_cast<LPARAM>(id), texts[0].c_str(),
+                            kind.fields > 1 ? texts[1].c_str() : nullptr);
     }
     for (int i = 0; i < kind.fields; i++)
         SetDlgItemTextW(dialog, kFieldIds[i], L"");
@@ -102,8 +117,11 @@ void OnAdd(HWND dialog, const SettingsKind &kind)
 
 void OnUpdate(HWND dialog, const SettingsKind &kind)
 {
-    wchar_t texts[2][128] = {};
-    if (!ReadFields(dialog, kind, texts))
+    std::wstring texts[2];
+    Fields fields = ReadFields(dialog, kind, texts);
+    if (fields == Fields::kPartly)
+        ShowErrorMessage(dialog, IDS_ENTRY_INCOMPLETE);
+    if (fields != Fields::kFilled)
         return;
     HWND list = GetDlgItem(dialog, IDC_SETTINGS_LIST);
     int row = FirstSelectedRow(list);
@@ -111,11 +129,11 @@ void OnUpdate(HWND dialog, const SettingsKind &kind)
         return;
     sqlite3 *db = Connection(dialog);
     // A record another program deleted meanwhile is not shown as changed either.
-    if (!kind.update(db, RowId(list, row), texts[0], texts[1]) || sqlite3_changes(db) == 0) {
+    if (!kind.update(db, RowId(list, row), texts[0].c_str(), texts[1].c_str()) || sqlite3_changes(db) == 0) {
         ShowStoreFailure(dialog, IDS_RECORD_NOT_STORED, sqlite3_errcode(db), true);
         return;
     }
-    SetRowTexts(list, row, texts[0], kind.fields > 1 ? texts[1] : nullptr);
+    SetRowTexts(list, row, texts[0].c_str(), kind.fields > 1 ? texts[1].c_str() : nullptr);
 }
 
 void OnListNotify(HWND dialog, const SettingsKind &kind, NMHDR *header)
@@ -125,10 +143,8 @@ void OnListNotify(HWND dialog, const SettingsKind &kind, NMHDR *header)
         if (!(change->uChanged & LVIF_STATE) || !(change->uNewState & LVIS_SELECTED))
             return;
         for (int i = 0; i < kind.fields; i++) {
-            wchar_t text[128] = {};
-            if (change->iItem != -1)
-                GetRowText(header->hwndFrom, change->iItem, i, text, 128);
-            SetDlgItemTextW(dialog, kFieldIds[i], text);
+            std::wstring text = change->iItem != -1 ? RowText(header->hwndFrom, change->iItem, i) : std::wstring();
+            SetDlgItemTextW(dialog, kFieldIds[i], text.c_str());
         }
     } else if (header->code == LVN_KEYDOWN &&
                reinterpret_cast<NMLVKEYDOWN *>(header)->wVKey == VK_DELETE) {

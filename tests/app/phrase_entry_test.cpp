@@ -86,16 +86,19 @@ TEST_F(PhraseEntryTest, OnlyTheTranslationAsksTheOtherWay)
     EXPECT_EQ(Stored(), (::Rows{{std::to_wstring(travel), L"1", L"2", L"good morning", L"buenos d\u00EDas"}}));
 }
 
-TEST_F(PhraseEntryTest, NetworkDownStoresThePairWithThatSideEmpty)
+TEST_F(PhraseEntryTest, NetworkDownStoresThePairWithThatSideEmptyAndSaysSo)
 {
     OpenEntryWindow();
     wchar_t dead[64];
     _snwprintf(dead, 64, L"http://127.0.0.1:%d", UnusedLoopbackPort());
     ASSERT_TRUE(WriteSettingText(L"TranslateEndpoint", dead));
     Type(L"hello", L"");
+    MessageBoxAnswerer answerer(IDOK);
     Command(IDC_ADD);
     EXPECT_EQ(Stored(), (::Rows{{std::to_wstring(travel), L"1", L"2", L"hello", L""}}));
     EXPECT_EQ(ListRows().size(), 1u);
+    ASSERT_EQ(answerer.seen().size(), 1u);
+    EXPECT_EQ(answerer.seen()[0].text, LoadedString(IDS_NOT_TRANSLATED));
 }
 
 TEST_F(PhraseEntryTest, EnterAddsAndFocusReturnsToThePhrase)
@@ -307,6 +310,100 @@ TEST_F(PhraseEntryTest, AnUpdatedSourceMovesToItsSortedPlace)
     }
     EXPECT_EQ(SourcesOf(ListRows()), (std::vector<std::wstring>{L"aardvark", L"apricot", L"banana", L"bread",
                                                                 L"coconut", L"water", L"zebra", L"zucchini"}));
+}
+
+}  // namespace
+
+namespace {
+
+// A store without categories (a first start, a new store): the first pair goes into "General",
+// which is made, selected and listed; it never waits under a category that does not exist.
+TEST_F(PhraseEntryTest, AFirstPairGoesIntoACategoryThatExists)
+{
+    sqlite3 *db = CreateStore();
+    sqlite3_close(db);
+    OpenWindow();
+    ASSERT_TRUE(ComboTexts(IDC_CATEGORY).empty());
+    Type(L"hello", L"hola");
+    Command(IDC_ADD);
+    std::wstring general = LoadedString(IDS_GENERAL_CATEGORY);
+    EXPECT_EQ(QueryRows(shell.db, L"SELECT C.DESCRIPTION,P.SOURCE FROM PHRASE P JOIN CATEGORY C ON C.ID=P.CATEGORYID"),
+              (::Rows{{general, L"hello"}}));
+    EXPECT_EQ(ComboTexts(IDC_CATEGORY), std::vector<std::wstring>{general});
+    EXPECT_EQ(ComboSelection(IDC_CATEGORY), 0);
+    EXPECT_EQ(ListRows(), (std::vector<ListRow>{{L"hello", L"hola", 1, false}}));
+    Type(L"bye", L"adi\u00F3s");
+    Command(IDC_ADD);
+    EXPECT_EQ(QueryRows(shell.db, L"SELECT COUNT(*) FROM CATEGORY"), (::Rows{{L"1"}}));
+    EXPECT_EQ(ListRows().size(), 2u);
+}
+
+// Pairs that another program, or an older version, left under a category that does not exist get
+// an entry of their own, last in the selector: there they are listed and can be moved away.
+TEST_F(PhraseEntryTest, PairsOfNoCategoryHaveAnEntryOfTheirOwn)
+{
+    OpenEntryWindow([](sqlite3 *db) {
+        InsertPhrase(db, 1, 1, 2, L"listed", L"listado");
+        InsertPhrase(db, 77, 1, 2, L"lost", L"perdido");
+    });
+    std::vector<std::wstring> entries = ComboTexts(IDC_CATEGORY);
+    ASSERT_EQ(entries, (std::vector<std::wstring>{L"Travel", LoadedString(IDS_NO_CATEGORY)}));
+    EXPECT_EQ(SourcesOf(ListRows()), std::vector<std::wstring>{L"listed"});
+    SendDlgItemMessageW(window, IDC_CATEGORY, CB_SETCURSEL, 1, 0);
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_CATEGORY, CBN_SELCHANGE), reinterpret_cast<LPARAM>(Item(IDC_CATEGORY)));
+    EXPECT_EQ(SourcesOf(ListRows()), std::vector<std::wstring>{L"lost"});
+    // A pair added there goes into a category that exists.
+    Type(L"found", L"encontrado");
+    Command(IDC_ADD);
+    EXPECT_EQ(QueryRows(shell.db, L"SELECT C.DESCRIPTION FROM PHRASE P JOIN CATEGORY C ON C.ID=P.CATEGORYID "
+                                  L"WHERE P.SOURCE='found'"),
+              (::Rows{{LoadedString(IDS_GENERAL_CATEGORY)}}));
+}
+
+// Clicking a row fills the fields and Add stays the default button: Enter then must not store the
+// same pair a second time.
+TEST_F(PhraseEntryTest, AddingAPairTheCategoryHoldsSelectsItInstead)
+{
+    OpenEntryWindow([](sqlite3 *db) {
+        InsertPhrase(db, 1, 1, 2, L"apple", L"manzana");
+        InsertPhrase(db, 1, 1, 2, L"bread", L"pan");
+    });
+    SelectRows({1});
+    SelectRows({0});
+    SetFocus(Item(IDC_TRANSLATION));
+    MessageBoxAnswerer answerer(IDOK);
+    PressEnterIn(IDC_TRANSLATION);
+    ASSERT_EQ(answerer.seen().size(), 1u);
+    EXPECT_EQ(answerer.seen()[0].text, LoadedString(IDS_PAIR_EXISTS));
+    EXPECT_EQ(QueryRows(shell.db, L"SELECT COUNT(*) FROM PHRASE"), (::Rows{{L"2"}}));
+    std::vector<ListRow> rows = ListRows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_TRUE(rows[0].selected);
+    EXPECT_FALSE(rows[1].selected);
+    EXPECT_EQ(Field(IDC_PHRASE), L"apple") << "what was typed stays";
+    // The same texts in other languages are another pair.
+    SendDlgItemMessageW(window, IDC_TARGET_LANGUAGE, CB_SETCURSEL, 0, 0);
+    Command(IDC_ADD);
+    EXPECT_EQ(QueryRows(shell.db, L"SELECT COUNT(*) FROM PHRASE"), (::Rows{{L"3"}}));
+}
+
+// Texts longer than the boxes take when typed (an import stores up to 259 characters) go into
+// the fields whole and come back whole.
+TEST_F(PhraseEntryTest, UpdateKeepsALongPhraseWhole)
+{
+    static std::wstring longPhrase;
+    longPhrase.clear();
+    for (int i = 0; longPhrase.size() < 202; i++)
+        longPhrase += L"word" + std::to_wstring(i) + L" ";
+    longPhrase.resize(202);
+    OpenEntryWindow([](sqlite3 *db) { InsertPhrase(db, 1, 1, 2, longPhrase.c_str(), L"short"); });
+    SelectRows({0});
+    EXPECT_EQ(Field(IDC_PHRASE).size(), 202u);
+    SetDlgItemTextW(window, IDC_TRANSLATION, L"changed");
+    Command(IDC_UPDATE);
+    EXPECT_EQ(Stored()[0][3], longPhrase);
+    EXPECT_EQ(Stored()[0][4], L"changed");
+    EXPECT_EQ(ListRows()[0].source, longPhrase);
 }
 
 }  // namespace

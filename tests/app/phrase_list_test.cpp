@@ -313,7 +313,8 @@ TEST_F(PhraseListTest, NoCategoriesShowsThePairsOfNoCategory)
     InsertPhrase(db, -1, 1, 2, L"minus", L"menos");
     sqlite3_close(db);
     OpenWindow();
-    EXPECT_TRUE(ComboTexts(IDC_CATEGORY).empty());
+    EXPECT_EQ(ComboTexts(IDC_CATEGORY), std::vector<std::wstring>{LoadedString(IDS_NO_CATEGORY)});
+    EXPECT_EQ(ComboSelection(IDC_CATEGORY), 0);
     EXPECT_EQ(ListRows(), (std::vector<ListRow>{{L"loose", L"suelto", 1, false}, {L"minus", L"menos", 2, false}}));
 }
 
@@ -343,29 +344,21 @@ namespace {
 
 // Pairs typed before any category existed (category 0), or left with an id that names no
 // category, are listed when no category is selected, and can be moved into one.
-TEST_F(PhraseListTest, PairsOfNoCategoryAreListedWhenNoneIsSelected)
+// Pairs an older version stored under category 0, or another program under one that is gone, are
+// listed under their own entry and can be moved from there.
+TEST_F(PhraseListTest, PairsOfNoCategoryAreListedUnderTheirEntry)
 {
     sqlite3 *db = CreateStore();
-    sqlite3_close(db);
-    OpenWindow();
-    ASSERT_TRUE(ComboTexts(IDC_CATEGORY).empty());
-    SetDlgItemTextW(window, IDC_PHRASE, L"hello");
-    SetDlgItemTextW(window, IDC_TRANSLATION, L"hola");
-    Command(IDC_ADD);
-    EXPECT_EQ(StoredPairs(0), (::Rows{{L"hello", L"0"}}));
-    // After a refill (a restart, another database) it is still there.
-    DestroyWindow(window);
-    sqlite3_close(shell.db);
-    shell.db = nullptr;
-    db = OpenPhraseStore(dbPath.c_str(), false);
     int food = GetOrCreateCategory(db, L"Food");
+    InsertPhrase(db, 0, 1, 2, L"hello", L"hola");
     InsertPhrase(db, food, 1, 2, L"bread", L"pan");
     InsertPhrase(db, 404, 1, 2, L"lost", L"perdido");
     sqlite3_close(db);
     OpenWindow();
     RecordMenus();
     EXPECT_EQ(Sources(), (Texts{L"bread"})) << "Food is selected at the start";
-    SendDlgItemMessageW(window, IDC_CATEGORY, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    ASSERT_EQ(ComboTexts(IDC_CATEGORY), (Texts{L"Food", LoadedString(IDS_NO_CATEGORY)}));
+    SendDlgItemMessageW(window, IDC_CATEGORY, CB_SETCURSEL, 1, 0);
     Command(IDC_CATEGORY, CBN_SELCHANGE);
     EXPECT_EQ(Sources(), (Texts{L"hello", L"lost"}));
 

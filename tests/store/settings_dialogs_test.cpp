@@ -90,7 +90,7 @@ TEST_F(SettingsDialogTest, CategoryListIsSortedAtOpeningAndAfterAdds)
     EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_SETTINGS_FIRST));
 }
 
-TEST_F(SettingsDialogTest, AnIncompleteAddStoresNothingButEmptiesAndFocusesTheFields)
+TEST_F(SettingsDialogTest, AnEmptyAddStoresNothingAndAnIncompleteOneIsTold)
 {
     Open(IDD_CATEGORIES, CategorySettingsDialog);
     SetFocus(GetDlgItem(dialog, IDC_SETTINGS_UPDATE));
@@ -108,14 +108,32 @@ TEST_F(SettingsDialogTest, AnIncompleteAddStoresNothingButEmptiesAndFocusesTheFi
     DestroyWindow(dialog);
 
     // A language needs both its code and its description: with only the code typed, nothing is
-    // stored, and the code is cleared for the next try.
+    // stored, a message says what is missing, the code stays and the focus goes to the name.
+    // Update does the same.
     Open(IDD_LANGUAGES, LanguageSettingsDialog);
     SetDlgItemTextW(dialog, IDC_SETTINGS_FIRST, L"it");
     SetFocus(GetDlgItem(dialog, IDC_SETTINGS_UPDATE));
+    MessageBoxAnswerer answerer(IDOK);
     SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_ADD, 0);
-    EXPECT_EQ(QueryRows(db, L"SELECT CODE FROM LANGUAGE ORDER BY ID"), (::Rows{{L"en"}, {L"es"}, {L"de"}}));
-    EXPECT_EQ(Field(IDC_SETTINGS_FIRST), L"");
-    EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_SETTINGS_FIRST));
+    Select(0);
+    SetDlgItemTextW(dialog, IDC_SETTINGS_SECOND, L"");
+    SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_UPDATE, 0);
+    EXPECT_EQ(QueryRows(db, L"SELECT CODE,DESCRIPTION FROM LANGUAGE ORDER BY ID"),
+              (::Rows{{L"en", L"English"}, {L"es", L"Espa\u00F1ol"}, {L"de", L"Deutsch"}}));
+    ASSERT_EQ(answerer.seen().size(), 2u);
+    EXPECT_EQ(answerer.seen()[0].text, LoadedString(IDS_ENTRY_INCOMPLETE));
+    EXPECT_EQ(answerer.seen()[1].text, LoadedString(IDS_ENTRY_INCOMPLETE));
+}
+
+TEST_F(SettingsDialogTest, HalfALanguageIsNotDropped)
+{
+    Open(IDD_LANGUAGES, LanguageSettingsDialog);
+    SetDlgItemTextW(dialog, IDC_SETTINGS_FIRST, L"it");
+    MessageBoxAnswerer answerer(IDOK);
+    SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_ADD, 0);
+    EXPECT_EQ(answerer.seen().size(), 1u);
+    EXPECT_EQ(Field(IDC_SETTINGS_FIRST), L"it");
+    EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_SETTINGS_SECOND));
 }
 
 TEST_F(SettingsDialogTest, AddingAnExistingRecordSelectsItsRow)
@@ -185,9 +203,13 @@ TEST_F(SettingsDialogTest, LanguageDialogListsCodesAndDescriptions)
     EXPECT_EQ(Field(IDC_SETTINGS_FIRST), L"fr-ca");
 
     // Both fields are needed.
-    SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_ADD, 0);
+    {
+        MessageBoxAnswerer answerer(IDOK);
+        SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_ADD, 0);
+        EXPECT_EQ(answerer.seen().size(), 1u);
+    }
     EXPECT_EQ(ListTexts(List()).size(), 3u);
-    EXPECT_EQ(Field(IDC_SETTINGS_FIRST), L"");
+    EXPECT_EQ(Field(IDC_SETTINGS_FIRST), L"fr-ca");
 
     SetDlgItemTextW(dialog, IDC_SETTINGS_FIRST, L"fr");
     SetDlgItemTextW(dialog, IDC_SETTINGS_SECOND, L"Fran\u00E7ais");

@@ -48,6 +48,7 @@ struct RowQueue {
     bool finished = false;            // the parse is over
     bool parsed = false;              // and the whole file parsed well
     bool refused = false;             // the store failed: the parse may stop, nothing more is kept
+    int unusable = 0;                 // rows with cells but not five of them, set at the end
 };
 
 // Hands rows to the worker; finishing also tells it how the parse ended.
@@ -97,6 +98,7 @@ struct Reader {
     bool cellHasData = false;
     int dataDepth = 0;              // > 0 inside the first Data of a cell
     std::vector<ImportRow> batch;   // rows read and not yet handed over
+    int unusable = 0;               // rows with some cells, but not the five a pair needs
     RowQueue *queue;
 };
 
@@ -213,6 +215,8 @@ void XMLCALL OnEnd(void *data, const XML_Char *)
     }
     if (reader->dataDepth > 0)
         reader->dataDepth--;
+    if (part == Part::Row && reader->cellsSeen != 5 && reader->cellsSeen != 0)
+        reader->unusable++;
     if (part == Part::Row && reader->cellsSeen == 5) {
         for (std::wstring &cell : reader->row.cells)
             if (cell.size() > kCellUnits)
@@ -336,6 +340,7 @@ bool ParseWorkbook(HANDLE file, RowQueue *queue, ImportTimings *timings)
         timings->parse += clock.Lap();
     }
     XML_ParserFree(parser);
+    queue->unusable = reader.unusable;
     HandOver(queue, &reader.batch, true, parsed);
     return parsed;
 }
@@ -344,23 +349,35 @@ struct StoreWork {
     sqlite3 *db;
     RowQueue *queue;
     int stored;
+    int held;         // rows the store holds already, not stored again
     bool committed;   // the rows are in the store
     bool refused;     // the store failed: nothing of the file is in it
     double seconds;
     int cause;        // SQLite's code for the store's first failure
 };
 
-// Stores the rows, stopping at the first that fails. False when one failed.
-bool StoreBatch(KnownIds *known, PhraseInserter *inserter, const std::vector<ImportRow> &rows, int *stored)
+// Stores the rows the store does not hold yet (the same category, language codes and texts),
+// stopping at the first that fails. False when one failed.
+bool StoreBatch(KnownIds *known, KnownPairs *pairs, PhraseInserter *inserter, const std::vector<ImportRow> &rows,
+                StoreWork *work)
 {
     for (const ImportRow &row : rows) {
         RecordId categoryId = KnownCategoryId(known, row.cells[0]);
         RecordId sourceId = categoryId ? KnownLanguageId(known, row.cells[3], L" ") : 0;
         RecordId targetId = sourceId ? KnownLanguageId(known, row.cells[4], L" ") : 0;
+        bool held = false;
         if (!targetId ||
-            !InsertPhraseWith(inserter, categoryId, sourceId, targetId, row.cells[1].c_str(), row.cells[2].c_str()))
+            !KnownPairHeld(pairs, categoryId, sourceId, targetId, row.cells[1], row.cells[2], &held))
             return false;
-        ++*stored;
+        if (held) {
+            work->held++;
+            continue;
+        }
+        RecordId id = InsertPhraseWith(inserter, categoryId, sourceId, targetId, row.cells[1].c_str(), row.cells[2].c_str());
+        if (!id)
+            return false;
+        AddKnownPair(pairs, id, categoryId, sourceId, targetId, row.cells[1], row.cells[2]);
+        work->stored++;
     }
     // SQLite ends the transaction by itself after some failures (a full disk): whatever came
     // after would be stored outside it, one row at a time.
@@ -400,8 +417,9 @@ DWORD WINAPI StoreRows(void *parameter)
     // leave two writers waiting on each other, and SQLite would fail one of them at once.
     bool own = sqlite3_get_autocommit(db) != 0 && RunStatement(db, L"Begin Immediate") == SQLITE_DONE;
     KnownIds known;
+    KnownPairs pairs;
     PhraseInserter inserter = {};
-    bool prepared = own && BeginKnownIds(db, &known) && BeginPhraseInserts(db, &inserter);
+    bool prepared = own && BeginKnownIds(db, &known) && BeginKnownPairs(db, &pairs) && BeginPhraseInserts(db, &inserter);
     if (!prepared)
         Refuse(work);
     std::vector<ImportRow> rows;
@@ -420,11 +438,12 @@ DWORD WINAPI StoreRows(void *parameter)
         // Rows that came before a broken part are not worth storing: all of them are undone.
         if (finished && !parsed)
             rows.clear();
-        if (!work->refused && !StoreBatch(&known, &inserter, rows, &work->stored))
+        if (!work->refused && !StoreBatch(&known, &pairs, &inserter, rows, work))
             Refuse(work);
         rows.clear();
     }
     EndPhraseInserts(&inserter);
+    EndKnownPairs(&pairs);
     EndKnownIds(&known);
     work->committed = own && parsed && !work->refused && RunStatement(db, L"Commit") == SQLITE_DONE;
     if (own && !work->committed) {
@@ -434,8 +453,10 @@ DWORD WINAPI StoreRows(void *parameter)
         if (!sqlite3_get_autocommit(db))
             RunStatement(db, L"Rollback");
     }
-    if (!work->committed)
+    if (!work->committed) {
         work->stored = 0;
+        work->held = 0;
+    }
     wchar_t restore[48];
     if (cacheSize[0] != 0 && FormatStatement(restore, 48, L"PRAGMA cache_size=%s", cacheSize))
         RunStatement(db, restore);
@@ -443,10 +464,24 @@ DWORD WINAPI StoreRows(void *parameter)
     return 0;
 }
 
+// Says what an import did: pairs added, pairs the store held already, rows of no use.
+void ShowImportSummary(HWND owner, const ImportCounts &counts)
+{
+    wchar_t title[128] = {}, format[128] = {}, text[256] = {};
+    GetWindowTextW(owner, title, 128);
+    LoadStringW(GetResourceModule(), IDS_IMPORT_SUMMARY, format, 128);
+    _snwprintf(text, 255, format, counts.added, counts.held, counts.unusable);
+    MessageBoxW(owner, text, title, MB_OK | MB_ICONINFORMATION);
+}
+
 }  // namespace
 
-int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *timings, int *cause)
+int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *timings, int *cause, ImportCounts *counts)
 {
+    ImportCounts uncounted;
+    if (!counts)
+        counts = &uncounted;
+    *counts = ImportCounts();
     ImportTimings unused;
     if (!timings)
         timings = &unused;
@@ -459,7 +494,7 @@ int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *tim
     InitializeCriticalSection(&queue.lock);
     InitializeConditionVariable(&queue.changed);
     InitializeConditionVariable(&queue.taken);
-    StoreWork work = {db, &queue, 0, false, false, 0, SQLITE_OK};
+    StoreWork work = {db, &queue, 0, 0, false, false, 0, SQLITE_OK};
     HANDLE worker = CreateThread(nullptr, 0, StoreRows, &work, 0, nullptr);
     bool parsed = false;
     if (worker) {
@@ -474,7 +509,10 @@ int ImportWorkbookFile(sqlite3 *db, const std::wstring &path, ImportTimings *tim
         *cause = work.cause;
     if (work.refused)
         return kImportNotStored;
-    return parsed && work.committed ? work.stored : kImportUnreadable;
+    if (!parsed || !work.committed)
+        return kImportUnreadable;
+    *counts = {work.stored, work.held, queue.unusable};
+    return work.stored;
 }
 
 bool ImportWorkbook(HWND owner, sqlite3 *db)
@@ -483,8 +521,13 @@ bool ImportWorkbook(HWND owner, sqlite3 *db)
     if (!AskFileName(owner, path, FALSE, L"xml", IDS_FILTER_XML))
         return false;
     int cause = SQLITE_OK;
-    int stored = ImportWorkbookFile(db, path, nullptr, &cause);
+    ImportCounts counts;
+    int stored = ImportWorkbookFile(db, path, nullptr, &cause, &counts);
     if (stored == kImportNotStored)
         ShowStoreFailure(owner, IDS_NOT_IMPORTED, cause, true, path);
+    else if (stored == kImportUnreadable)
+        ShowErrorMessage(owner, IDS_NOT_A_WORKBOOK, path);
+    else
+        ShowImportSummary(owner, counts);
     return stored > 0;
 }

@@ -54,6 +54,8 @@
 #define IDS_PAIR_EXISTS     50
 #define IDS_NOT_TRANSLATED  51
 #define IDS_ENTRY_INCOMPLETE 52
+#define IDS_IMPORT_SUMMARY  53
+#define IDS_NOT_A_WORKBOOK  54
 
 // Main window controls
 #define IDC_CATEGORY        10

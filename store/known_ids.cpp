@@ -84,3 +84,114 @@ void EndKnownIds(KnownIds *known)
     known->categories.clear();
     known->languages.clear();
 }
+
+namespace {
+
+// FNV-1a over the pair's values; a text is hashed with its length, so no two pairs' values run
+// into each other.
+struct PairHash {
+    std::uint64_t value = 14695981039346656037ULL;
+
+    void Add(const void *bytes, size_t size)
+    {
+        const unsigned char *byte = static_cast<const unsigned char *>(bytes);
+        for (size_t i = 0; i < size; i++)
+            value = (value ^ byte[i]) * 1099511628211ULL;
+    }
+    void AddNumber(long long number) { Add(&number, sizeof number); }
+    void AddText(const wchar_t *text, size_t length)
+    {
+        AddNumber(static_cast<long long>(length));
+        Add(text, length * sizeof(wchar_t));
+    }
+};
+
+std::uint64_t HashOf(long long categoryId, long long sourceLanguageId, long long targetLanguageId, const wchar_t *source,
+                     size_t sourceLength, const wchar_t *target, size_t targetLength)
+{
+    PairHash hash;
+    hash.AddNumber(categoryId);
+    hash.AddNumber(sourceLanguageId);
+    hash.AddNumber(targetLanguageId);
+    hash.AddText(source, sourceLength);
+    hash.AddText(target, targetLength);
+    return hash.value;
+}
+
+// A column as the text it holds; false for NULL or a blob, which equal no text.
+bool ColumnAsText(sqlite3_stmt *statement, int column, const wchar_t **text, size_t *length)
+{
+    int type = sqlite3_column_type(statement, column);
+    if (type == SQLITE_NULL || type == SQLITE_BLOB)
+        return false;
+    const void *value = sqlite3_column_text16(statement, column);
+    *text = value ? static_cast<const wchar_t *>(value) : L"";
+    *length = static_cast<size_t>(sqlite3_column_bytes16(statement, column)) / sizeof(wchar_t);
+    return true;
+}
+
+}  // namespace
+
+bool BeginKnownPairs(sqlite3 *db, KnownPairs *pairs)
+{
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(db, L"SELECT ID,CATEGORYID,SLANGUAGEID,TLANGUAGEID,SOURCE,TARGET FROM PHRASE", -1,
+                             &statement, nullptr) != SQLITE_OK)
+        return false;
+    int step;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+        const wchar_t *source = nullptr, *target = nullptr;
+        size_t sourceLength = 0, targetLength = 0;
+        if (!ColumnAsText(statement, 4, &source, &sourceLength) || !ColumnAsText(statement, 5, &target, &targetLength))
+            continue;
+        pairs->ids.emplace(HashOf(sqlite3_column_int64(statement, 1), sqlite3_column_int64(statement, 2),
+                                  sqlite3_column_int64(statement, 3), source, sourceLength, target, targetLength),
+                           sqlite3_column_int64(statement, 0));
+    }
+    sqlite3_finalize(statement);
+    return step == SQLITE_DONE &&
+           sqlite3_prepare16_v2(db,
+                                L"SELECT 1 FROM PHRASE WHERE ID=? AND CATEGORYID=? AND SLANGUAGEID=? AND TLANGUAGEID=? "
+                                L"AND SOURCE=? AND TARGET=?",
+                                -1, &pairs->read, nullptr) == SQLITE_OK;
+}
+
+bool KnownPairHeld(KnownPairs *pairs, long long categoryId, long long sourceLanguageId, long long targetLanguageId,
+                   const std::wstring &source, const std::wstring &target, bool *held)
+{
+    *held = false;
+    auto range = pairs->ids.equal_range(HashOf(categoryId, sourceLanguageId, targetLanguageId, source.c_str(),
+                                               source.size(), target.c_str(), target.size()));
+    for (auto it = range.first; it != range.second && !*held; ++it) {
+        sqlite3_stmt *read = pairs->read;
+        sqlite3_reset(read);
+        int step = sqlite3_bind_int64(read, 1, it->second) == SQLITE_OK &&
+                           sqlite3_bind_int64(read, 2, categoryId) == SQLITE_OK &&
+                           sqlite3_bind_int64(read, 3, sourceLanguageId) == SQLITE_OK &&
+                           sqlite3_bind_int64(read, 4, targetLanguageId) == SQLITE_OK &&
+                           sqlite3_bind_text16(read, 5, source.c_str(), -1, SQLITE_STATIC) == SQLITE_OK &&
+                           sqlite3_bind_text16(read, 6, target.c_str(), -1, SQLITE_STATIC) == SQLITE_OK
+                       ? sqlite3_step(read)
+                       : SQLITE_ERROR;
+        sqlite3_clear_bindings(read);
+        if (step != SQLITE_ROW && step != SQLITE_DONE)
+            return false;
+        *held = step == SQLITE_ROW;
+    }
+    return true;
+}
+
+void AddKnownPair(KnownPairs *pairs, long long id, long long categoryId, long long sourceLanguageId,
+                  long long targetLanguageId, const std::wstring &source, const std::wstring &target)
+{
+    pairs->ids.emplace(HashOf(categoryId, sourceLanguageId, targetLanguageId, source.c_str(), source.size(),
+                              target.c_str(), target.size()),
+                       id);
+}
+
+void EndKnownPairs(KnownPairs *pairs)
+{
+    sqlite3_finalize(pairs->read);
+    pairs->read = nullptr;
+    pairs->ids.clear();
+}

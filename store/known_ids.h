@@ -7,6 +7,7 @@
 // Same thread and transaction as the inserts; nothing else may change the two tables meanwhile.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 
@@ -31,3 +32,25 @@ long long KnownCategoryId(KnownIds *known, const std::wstring &description);
 long long KnownLanguageId(KnownIds *known, const std::wstring &code, const wchar_t *description);
 
 void EndKnownIds(KnownIds *known);
+
+// The pairs of the store during a bulk insert, to tell which rows are there already: the same
+// category, languages and both texts, exactly. Only a hash of each pair is kept in memory, with
+// its ID; a pair whose hash is known is compared with the store's row by that ID.
+struct KnownPairs {
+    std::unordered_multimap<std::uint64_t, long long> ids;
+    sqlite3_stmt *read = nullptr;
+};
+
+// Reads every pair of the store once. False when the store cannot be read; End must follow
+// either way.
+bool BeginKnownPairs(sqlite3 *db, KnownPairs *pairs);
+
+// Whether the store holds the pair. False when that could not be read.
+bool KnownPairHeld(KnownPairs *pairs, long long categoryId, long long sourceLanguageId, long long targetLanguageId,
+                   const std::wstring &source, const std::wstring &target, bool *held);
+
+// Notes a pair stored since, so that the same row later in the same file is held too.
+void AddKnownPair(KnownPairs *pairs, long long id, long long categoryId, long long sourceLanguageId,
+                  long long targetLanguageId, const std::wstring &source, const std::wstring &target);
+
+void EndKnownPairs(KnownPairs *pairs);

@@ -133,6 +133,14 @@ TEST_F(ExportCommandsTest, WorkbookOfEverythingAndOfTheCurrentCategory)
     EXPECT_FALSE(FileExists(cancelled));
 }
 
+// The message an import ends with.
+std::wstring Summary(int added, int held, int unusable)
+{
+    wchar_t text[256] = {};
+    _snwprintf(text, 255, LoadedString(IDS_IMPORT_SUMMARY).c_str(), added, held, unusable);
+    return text;
+}
+
 TEST_F(ExportCommandsTest, ImportRefillsTheSelectorsKeepingTheirSelectionAndTheList)
 {
     OpenSampleWindow();
@@ -145,13 +153,26 @@ TEST_F(ExportCommandsTest, ImportRefillsTheSelectorsKeepingTheirSelectionAndTheL
                          "</Table></Worksheet></Workbook>");
     SendDlgItemMessageW(window, IDC_CATEGORY, CB_SETCURSEL, 1, 0);   // Travel
     Command(IDC_CATEGORY, CBN_SELCHANGE);
-    CommandChoosing(IDM_IMPORT_WORKBOOK, book);
+    {
+        MessageBoxAnswerer ok(IDOK);
+        CommandChoosing(IDM_IMPORT_WORKBOOK, book);
+        ASSERT_EQ(ok.seen().size(), 1u);
+        EXPECT_EQ(ok.seen()[0].text, Summary(2, 0, 0));
+    }
     EXPECT_EQ(ComboTexts(IDC_CATEGORY), (Texts{L"Animals", L"Food", L"Travel"}));
     EXPECT_EQ(ComboSelection(IDC_CATEGORY), 2);
     EXPECT_EQ(ComboTexts(IDC_TARGET_LANGUAGE), (Texts{L" ", L"English", L"Espa\u00F1ol"}));
     EXPECT_EQ(ComboSelection(IDC_TARGET_LANGUAGE), 2);
     ASSERT_EQ(ListRows().size(), 2u) << "the pair imported into the shown category is listed";
     EXPECT_EQ(ListRows()[0].source, L"bus");
+
+    // The same file again adds nothing, and says so.
+    MessageBoxAnswerer ok(IDOK);
+    CommandChoosing(IDM_IMPORT_WORKBOOK, book);
+    ASSERT_EQ(ok.seen().size(), 1u);
+    EXPECT_EQ(ok.seen()[0].text, Summary(0, 2, 0));
+    EXPECT_EQ(ListRows().size(), 2u);
+    EXPECT_EQ(QueryRows(shell.db, L"SELECT COUNT(*) FROM PHRASE WHERE SOURCE IN ('cat','bus')"), (Rows{{L"2"}}));
 }
 
 // Another program keeps the store locked for longer than the commands wait: each says so, the

@@ -170,9 +170,12 @@ TEST_F(WorkbookTest, RoundTripKeepsEveryTextExactly)
     EXPECT_EQ(QueryRows(target, L"SELECT CODE,DESCRIPTION FROM LANGUAGE ORDER BY ID"),
               (::Rows{{L"en", L"English"}, {L"es", L"Espa\u00F1ol"}, {L"de", L" "}}));
 
-    // A second import doubles the pairs, not the categories or languages.
-    EXPECT_EQ(ImportWorkbookFile(target, book), 4);
-    EXPECT_EQ(Pairs(target).size(), 8u);
+    // A second import finds every pair there already: nothing is doubled.
+    ImportCounts counts = {};
+    EXPECT_EQ(ImportWorkbookFile(target, book, nullptr, nullptr, &counts), 0);
+    EXPECT_EQ(counts.added, 0);
+    EXPECT_EQ(counts.held, 4);
+    EXPECT_EQ(Pairs(target).size(), 4u);
     EXPECT_EQ(QueryRows(target, L"SELECT COUNT(*) FROM CATEGORY"), ::Rows{{L"1"}});
     EXPECT_EQ(QueryRows(target, L"SELECT COUNT(*) FROM LANGUAGE"), ::Rows{{L"3"}});
     sqlite3_close(target);
@@ -457,6 +460,41 @@ TEST_F(ImportTest, BrokenFilesChangeNothing)
     EXPECT_EQ(Everything(), before);
     EXPECT_EQ(Import("<Workbook/>"), 0);
     EXPECT_EQ(Import(good), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// What counts as the same pair: the category, both language codes and both texts, exactly. A row
+// repeated within the file is stored once; rows without five cells are counted as of no use.
+TEST_F(WorkbookTest, PairsTheStoreHoldsAreNotStoredAgain)
+{
+    int food = GetOrCreateCategory(db, L"Food");
+    InsertPhrase(db, food, 1, 2, L"bread", L"pan");
+    auto row = [](const char *category, const char *source, const char *target, const char *from, const char *to) {
+        return std::string("<Row><Cell><Data>") + category + "</Data></Cell><Cell><Data>" + source +
+               "</Data></Cell><Cell><Data>" + target + "</Data></Cell><Cell><Data>" + from +
+               "</Data></Cell><Cell><Data>" + to + "</Data></Cell></Row>";
+    };
+    WriteFileBytes(book, "<Workbook><Worksheet><Table>" + row("Food", "bread", "pan", "en", "es") +   // held
+                             row("Food", "Bread", "pan", "en", "es") +                                 // case differs
+                             row("Food", "bread", "pan ", "en", "es") +                                // a blank more
+                             row("Food", "bread", "pan", "es", "en") +                                 // other languages
+                             row("Drinks", "bread", "pan", "en", "es") +                               // other category
+                             row("Food", "milk", "leche", "en", "es") +
+                             row("Food", "milk", "leche", "en", "es") +                                // repeated in the file
+                             "<Row><Cell><Data>Food</Data></Cell><Cell><Data>only two</Data></Cell></Row>"
+                             "<Row></Row></Table></Worksheet></Workbook>");
+    ImportCounts counts = {};
+    EXPECT_EQ(ImportWorkbookFile(db, book, nullptr, nullptr, &counts), 5);
+    EXPECT_EQ(counts.added, 5);
+    EXPECT_EQ(counts.held, 2);
+    EXPECT_EQ(counts.unusable, 1) << "an empty row is no row";
+    EXPECT_EQ(QueryRows(db, L"SELECT COUNT(*) FROM PHRASE WHERE SOURCE='bread' AND TARGET='pan' AND CATEGORYID=1 "
+                            L"AND SLANGUAGEID=1"),
+              (::Rows{{L"1"}}));
+    EXPECT_EQ(QueryRows(db, L"SELECT COUNT(*) FROM PHRASE"), (::Rows{{L"6"}}));
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include "app/phrase_list.h"
 #include "app/shell.h"
+#include "common/dialogs.h"
+#include "common/file_names.h"
 #include "common/settings.h"
 #include "resources/resource_ids.h"
 #include "review/review_tables.h"
@@ -36,14 +38,15 @@ bool ChooseDatabase(HWND window, int mode, wchar_t *path)
 
 void OnNewDatabaseOk(HWND dialog)
 {
-    wchar_t name[128] = {};
-    GetDlgItemTextW(dialog, IDC_NEW_DB_NAME, name, 128);
+    std::wstring name = DialogItemText(dialog, IDC_NEW_DB_NAME);
     wchar_t path[MAX_PATH];
     GetProgramFolder(path);
-    // Creating the file is the test of the name: it refuses an existing file, characters the file
-    // system does not allow and folders that do not exist.
+    // A name Windows cannot hold is refused before anything is made (a file system that is more
+    // lenient, or a device name, would take it); then creating the file is the test of the name:
+    // it refuses an existing file and what the file system does not allow.
     HANDLE file = INVALID_HANDLE_VALUE;
-    if (PathAppendW(path, name) && wcslen(path) + 4 < MAX_PATH && lstrcatW(path, L".db"))
+    if (IsWindowsFileName(name.c_str()) && PathAppendW(path, name.c_str()) && wcslen(path) + 4 < MAX_PATH &&
+        lstrcatW(path, L".db"))
         file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         ShowErrorMessage(dialog, IDS_DB_REFUSED);

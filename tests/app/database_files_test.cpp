@@ -96,7 +96,12 @@ TEST_F(DatabaseFilesTest, RefusedNamesShowTheMessageAndChangeNothing)
     WriteFileBytes(taken.path, "keep me");
     OpenSampleWindow();
     sqlite3 *before = shell.db;
-    for (const wchar_t *name : {L"Taken", L"what?", L"star*", L"no\\such\\folder"}) {
+    // Every name Windows cannot hold is refused here too, though Wine's file system would take
+    // most of them.
+    const wchar_t *const refused[] = {L"Taken", L"what?", L"star*", L"no\\such\\folder", L"bad:name", L"a<b", L"a>b",
+                                      L"quote\"d", L"sl/ash", L"pi|pe", L"tab\tin", L"trailing.", L"trailing ",
+                                      L"CON", L"nul", L"Com1", L"lpt9", L"aux.old", L"PRN ", L"com\u00B9"};
+    for (const wchar_t *name : refused) {
         MessageBoxAnswerer boxes(IDOK);
         CreateNamed(name);
         ASSERT_EQ(boxes.seen().size(), 1u) << name;
@@ -106,7 +111,12 @@ TEST_F(DatabaseFilesTest, RefusedNamesShowTheMessageAndChangeNothing)
         EXPECT_EQ(Title(), L"Words - Lingotrove");
     }
     EXPECT_EQ(ReadFileBytes(taken.path), "keep me");
-    EXPECT_FALSE(FileExists(BesideTheProgram(L"what?.db")));
+    // No file was made (a device name would be found as its device anyway).
+    for (const wchar_t *name : refused) {
+        bool device = std::wstring(L"CON nul Com1 lpt9 aux.old PRN  com\u00B9").find(name) != std::wstring::npos;
+        bool made = wcscmp(name, L"Taken") != 0 && !device && FileExists(BesideTheProgram(std::wstring(name) + L".db"));
+        EXPECT_FALSE(made) << name;
+    }
 }
 
 TEST_F(DatabaseFilesTest, OkIsEnabledOnlyWithAName)

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <random>
 
+#include <commctrl.h>
+
 #include "common/dialogs.h"
 #include "review/fsrs.h"
 #include "resources/resource_ids.h"
@@ -17,6 +19,8 @@
 namespace {
 
 constexpr UINT_PTR kClock = 723;
+// The text colour of an answer shown rather than typed.
+constexpr COLORREF kShownAnswerColor = RGB(178, 34, 34);
 constexpr UINT kClockMs = 1000;
 constexpr int kBases[QuizControlCount] = {10, 510, 1010, 1510, 2010};
 constexpr const wchar_t *kClasses[QuizControlCount] = {L"Static", L"Edit", L"Button", L"Button", L"Static"};
@@ -34,6 +38,8 @@ QuizState *StateOf(HWND dialog)
     return reinterpret_cast<QuizState *>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
+bool FindControl(QuizState *state, HWND control, int *row, QuizControl *kind);
+
 bool HasStyle(HWND window, DWORD style)
 {
     return (GetWindowLongPtrW(window, GWL_STYLE) & style) != 0;
@@ -46,6 +52,54 @@ int ScrollOffset(HWND dialog)
     if (!HasStyle(dialog, WS_VSCROLL) || !GetScrollInfo(dialog, SB_VERT, &info))
         return 0;
     return info.nPos - 1;
+}
+
+// The whole text of a static as its tooltip, for when the static shows it cut.
+void AddTip(HWND tips, HWND dialog, HWND control, const std::wstring &text)
+{
+    if (!tips || !control)
+        return;
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = dialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<wchar_t *>(text.c_str());
+    SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void RemoveTip(HWND tips, HWND control)
+{
+    if (!tips)
+        return;
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = GetParent(control);
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    SendMessageW(tips, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+// F2 in an answer box does what the row's Show button does, and leaves the focus on that button
+// (the box goes out of sight); the dialog gets the button's click as from the mouse.
+LRESULT CALLBACK AnswerBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    if (message == WM_KEYDOWN && wParam == VK_F2) {
+        HWND dialog = reinterpret_cast<HWND>(data);
+        QuizState *state = StateOf(dialog);
+        int row = 0;
+        QuizControl kind = QuizLabel;
+        if (state && FindControl(state, box, &row, &kind)) {
+            HWND show = state->table->rows[row].controls[QuizShow];
+            if (show && HasStyle(show, WS_VISIBLE)) {
+                SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(show), BN_CLICKED), reinterpret_cast<LPARAM>(show));
+                SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(show), TRUE);
+            }
+        }
+        return 0;
+    }
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(box, AnswerBoxProc, 0);
+    return DefSubclassProc(box, message, wParam, lParam);
 }
 
 void MakeRow(HWND dialog, QuizState *state, int r)
@@ -69,8 +123,11 @@ void MakeRow(HWND dialog, QuizState *state, int r)
     for (int k = 0; k < QuizControlCount; k++) {
         const ControlTemplate &shape = table->templates[k];
         // The statics show phrases, where "&" is text, never a mnemonic ("R&D" is no "RD" with an
-        // underlined D), whatever resource module the templates came from.
-        DWORD style = shape.style | (k == QuizLabel || k == QuizAnswer ? SS_NOPREFIX : 0);
+        // underlined D), whatever resource module the templates came from; a phrase too long for
+        // its static ends in an ellipsis, and the static answers the mouse so that its tooltip
+        // can show it whole. Show is a tab stop, so that the keyboard reaches it.
+        bool text = k == QuizLabel || k == QuizAnswer;
+        DWORD style = shape.style | (text ? SS_NOPREFIX | SS_ENDELLIPSIS | SS_NOTIFY : 0) | (k == QuizShow ? WS_TABSTOP : 0);
         HWND control = CreateWindowExW(shape.exStyle, kClasses[k], shape.text, style, shape.x, top,
                                        shape.width, shape.height, dialog,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(QuizControlId(r, static_cast<QuizControl>(k)))),
@@ -86,6 +143,10 @@ void MakeRow(HWND dialog, QuizState *state, int r)
     }
     SendMessageW(row.controls[QuizLabel], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(row.asked.c_str()));
     SendMessageW(row.controls[QuizAnswer], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(row.expected.c_str()));
+    AddTip(table->tips, dialog, row.controls[QuizLabel], row.asked);
+    AddTip(table->tips, dialog, row.controls[QuizAnswer], row.expected);
+    if (row.controls[QuizAnswerBox])
+        SetWindowSubclass(row.controls[QuizAnswerBox], AnswerBoxProc, 0, reinterpret_cast<DWORD_PTR>(dialog));
     table->made++;
 
     // A row made again shows what it showed when it was let go.
@@ -116,8 +177,10 @@ void ReleaseRow(QuizRows *table, int r)
         row.peeked = !row.done && !HasStyle(box, WS_VISIBLE);
     }
     for (HWND &control : row.controls) {
-        if (control)
+        if (control) {
+            RemoveTip(table->tips, control);
             DestroyWindow(control);
+        }
         control = nullptr;
     }
     row.made = false;
@@ -406,9 +469,24 @@ bool OnNextControl(HWND dialog, QuizState *state, bool backward)
     QuizControl kind = QuizLabel;
     if (!FindControl(state, GetFocus(), &row, &kind))
         return false;
-    if (backward && kind > QuizAnswerBox)
-        row++;
-    FocusOpenRow(dialog, state, row, backward ? -1 : 1);
+    // Each row has two stops, its answer box while it can be answered and its Show button until
+    // it is answered right, in that order; the stops are gone through over the whole quiz.
+    int count = state->rows * 2;
+    int at = row * 2 + (kind == QuizAnswerBox ? 0 : 1);
+    for (int i = 1; i <= count; i++) {
+        int stop = ((at + (backward ? -i : i)) % count + count) % count;
+        const QuizRow &candidate = state->table->rows[stop / 2];
+        bool open = stop % 2 == 0 ? CanAnswer(candidate) : !candidate.done;
+        if (!open)
+            continue;
+        HWND control = QuizRowControl(dialog, stop / 2, stop % 2 == 0 ? QuizAnswerBox : QuizShow);
+        if (!control)
+            continue;
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+        // A box scrolls itself into view as it gets the focus; a button is scrolled here.
+        ScrollIntoView(dialog, state, control);
+        return true;
+    }
     return true;
 }
 
@@ -492,10 +570,17 @@ void BuildQuizRows(HWND dialog, QuizState *state)
     state->elapsed = 0;
     std::wstring description = CategoryDescription(state->db, state->categoryId);
     state->rowPitch = 1;
+    if (state->table && state->table->tips)
+        DestroyWindow(state->table->tips);
     delete state->table;
     state->table = new QuizRows();
     state->table->checking = -1;
     state->table->focusRow = -1;
+    state->table->tips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
+                                         nullptr, nullptr);
+    if (state->table->tips)
+        SendMessageW(state->table->tips, TTM_SETMAXTIPWIDTH, 0, 600);
     for (int k = 0; k < QuizControlCount; k++)
         CaptureTemplateControl(dialog, kBases[k], &state->table->templates[k]);
     state->table->firstTop = state->table->templates[QuizLabel].y;
@@ -611,6 +696,23 @@ INT_PTR CALLBACK QuizWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         if (GET_WHEEL_DELTA_WPARAM(wParam) != 0)
             ScrollQuiz(dialog, GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? SB_LINEUP : SB_LINEDOWN);
         break;
+    case WM_CTLCOLORSTATIC: {
+        // An answer shown with Show, not earned, is drawn in a colour of its own. (The answer static
+        // keeps its row's language rather than its row: the made rows are looked through.)
+        HWND control = reinterpret_cast<HWND>(lParam);
+        bool shown = false;
+        if (state->table) {
+            for (const QuizRow &row : state->table->rows)
+                if (row.made && row.controls[QuizAnswer] == control)
+                    shown = !row.done;
+        }
+        if (!shown)
+            return FALSE;
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, kShownAnswerColor);
+        SetBkColor(dc, GetSysColor(COLOR_3DFACE));
+        return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_3DFACE));
+    }
     case WM_HELP: {
         const HELPINFO *help = reinterpret_cast<const HELPINFO *>(lParam);
         int row = 0;

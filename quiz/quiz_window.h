@@ -53,6 +53,7 @@ struct QuizRows {
     bool restoring;                 // a row's typed text is being put back, not typed
     int checking;                   // the row whose answer is being checked, or -1
     int focusRow;                   // the row whose answer box last had the focus, or -1
+    HWND tips;                      // the tooltips that show the statics' texts whole
 };
 
 struct QuizState {

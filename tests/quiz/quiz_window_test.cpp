@@ -492,18 +492,31 @@ TEST_F(QuizTest, TabOrderFollowsTheRowsWhateverOrderTheyWereMadeIn)
     }
     ASSERT_LT(lowestNew, lowestKept) << "rows were made above rows made before them, and those stayed";
 
-    // Walk the tab order from the first box: every row made so far, in row order.
+    // Walk the tab order from the first box: every row made so far, in row order, each box
+    // followed by its Show button.
     std::vector<int> order;
     HWND box = Control(0, QuizAnswerBox);
-    for (int step = 0; step < 200; step++) {
+    HWND lastBox = nullptr;   // the box the last stop was, when it was one
+    for (int step = 0; step < 400; step++) {
         int row = -1;
-        for (int r = 0; r < state.rows && row < 0; r++)
-            if (state.table->rows[r].made && state.table->rows[r].controls[QuizAnswerBox] == box)
+        bool isBox = false;
+        for (int r = 0; r < state.rows && row < 0; r++) {
+            if (!state.table->rows[r].made)
+                continue;
+            if (state.table->rows[r].controls[QuizAnswerBox] == box)
+                row = r, isBox = true;
+            else if (state.table->rows[r].controls[QuizShow] == box)
                 row = r;
+        }
         ASSERT_NE(row, -1);
-        if (!order.empty() && row == order.front())
+        if (!isBox) {
+            EXPECT_EQ(lastBox, state.table->rows[row].controls[QuizAnswerBox]) << "Show comes right after its box";
+        }
+        lastBox = isBox ? box : nullptr;
+        if (isBox && !order.empty() && row == order.front())
             break;
-        order.push_back(row);
+        if (isBox)
+            order.push_back(row);
         box = GetNextDlgTabItem(dialog, box, FALSE);
     }
     EXPECT_EQ(order.size(), after.size() + 1) << "row 0, which has the focus, and the rows made";
@@ -518,11 +531,13 @@ TEST_F(QuizTest, TabAndShiftTabGoOverTheWholeQuiz)
     ASSERT_EQ(GetFocus(), Control(0, QuizAnswerBox));
     ASSERT_EQ(GetForegroundWindow(), dialog);
     Press(VK_TAB, true);
-    EXPECT_EQ(GetFocus(), Control(1199, QuizAnswerBox)) << "Shift+Tab from the first row goes to the last";
-    EXPECT_TRUE(InView(Control(1199, QuizAnswerBox))) << "and shows it";
+    EXPECT_EQ(GetFocus(), Control(1199, QuizShow)) << "Shift+Tab from the first row goes to the last row's Show";
+    EXPECT_TRUE(InView(Control(1199, QuizShow))) << "and shows it";
     Press(VK_TAB);
     EXPECT_EQ(GetFocus(), Control(0, QuizAnswerBox)) << "Tab from the last row goes to the first";
     EXPECT_TRUE(InView(Control(0, QuizAnswerBox)));
+    Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), Control(0, QuizShow)) << "a row's Show button is a stop after its box";
 
     Click(Control(7, QuizShow));                        // peeked: its box is hidden
     Type(8, Text(Control(8, QuizAnswer)));              // done
@@ -531,12 +546,17 @@ TEST_F(QuizTest, TabAndShiftTabGoOverTheWholeQuiz)
         SendMessageW(dialog, WM_VSCROLL, SB_PAGEDOWN, 0);
     ASSERT_FALSE(state.table->rows[6].made);
     Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), Control(5, QuizShow));
+    Press(VK_TAB);
     EXPECT_EQ(GetFocus(), Control(6, QuizAnswerBox)) << "the next row, not the next one made";
     EXPECT_TRUE(InView(Control(6, QuizAnswerBox)));
     Press(VK_TAB);
-    EXPECT_EQ(GetFocus(), Control(9, QuizAnswerBox)) << "past a peeked and an answered row";
+    Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), Control(7, QuizShow)) << "a peeked row has its Show button only";
+    Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), Control(9, QuizAnswerBox)) << "an answered row has no stop";
     Press(VK_TAB, true);
-    EXPECT_EQ(GetFocus(), Control(6, QuizAnswerBox));
+    EXPECT_EQ(GetFocus(), Control(7, QuizShow));
 
     // From a row's button, Shift+Tab goes to its own answer box and Tab to the next row's.
     SetFocus(Control(10, QuizShow));
@@ -702,6 +722,61 @@ TEST_F(QuizTest, TheMainWindowOpensTheQuizOnTheSelectedCategory)
     }
     DestroyWindow(window);
     sqlite3_close(shell.db);
+}
+
+}  // namespace
+
+namespace {
+
+// F2 in an answer box is Show for the keyboard: the answer appears, drawn apart from one typed
+// right, and the focus goes to the row's Show button, which F2 there leaves alone. A phrase too
+// long for its static shows whole in its tooltip, and the window fits a 1024-pixel screen.
+TEST_F(QuizTest, F2ShowsTheAnswerAndLongTextsHaveTooltips)
+{
+    std::wstring longText = L"a phrase far too long to be shown whole in the quiz's narrow static, every word of it";
+    Open(Category(L"Fruit", {{L"apple", L"manzana"}, {L"pear", L"pera"}, {longText.c_str(), L"larga"}}));
+    RECT frame;
+    GetWindowRect(dialog, &frame);
+    EXPECT_LE(frame.right - frame.left, 1024);
+
+    int row = 0;
+    Focus(Control(row, QuizAnswerBox));
+    Press(VK_F2);
+    EXPECT_FALSE(IsWindowVisible(Control(row, QuizAnswerBox)));
+    EXPECT_TRUE(IsWindowVisible(Control(row, QuizAnswer)));
+    EXPECT_EQ(GetFocus(), Control(row, QuizShow));
+    Press(VK_F2);
+    EXPECT_TRUE(IsWindowVisible(Control(row, QuizAnswer))) << "F2 on the button changes nothing";
+
+    // The shown answer's colour against one typed right.
+    Type(1, Text(Control(1, QuizAnswer)));
+    HDC dc = GetDC(dialog);
+    auto colourOf = [&](HWND answer) {
+        SetTextColor(dc, RGB(1, 2, 3));
+        SendMessageW(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(answer));
+        return GetTextColor(dc);
+    };
+    COLORREF shown = colourOf(Control(row, QuizAnswer)), typed = colourOf(Control(1, QuizAnswer));
+    ReleaseDC(dialog, dc);
+    EXPECT_NE(shown, typed);
+    EXPECT_NE(shown, RGB(1, 2, 3));
+
+    // Whichever row asks the long phrase has it whole as its label's tooltip.
+    HWND label = nullptr;
+    for (int r = 0; r < 3; r++)
+        if (Text(Control(r, QuizLabel)) == longText)
+            label = Control(r, QuizLabel);
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(GetWindowLongPtrW(label, GWL_STYLE) & SS_ENDELLIPSIS);
+    ASSERT_NE(state.table->tips, nullptr);
+    wchar_t tip[256] = {};
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = dialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(label);
+    tool.lpszText = tip;
+    SendMessageW(state.table->tips, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_EQ(std::wstring(tip), longText);
 }
 
 }  // namespace

@@ -104,14 +104,16 @@ TEST(DialogTemplates, DownloadProgressHasNoCloseBox)
 TEST(DialogTemplates, QuizRowTemplates)
 {
     const DWORD label = SS_SUNKEN | SS_CENTERIMAGE;
-    ExpectTemplate(IDD_QUIZ, {382, 168},
+    // 321 dialog units: with its 16-point font the window fits a screen 1024 pixels wide. Show is a
+    // tab stop; Speak has F1.
+    ExpectTemplate(IDD_QUIZ, {321, 168},
                    WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME | WS_VSCROLL, WS_THICKFRAME,
                    {
-                       {10, L"Static", label | WS_VISIBLE, 0, {4, 5, 155, 11}},
-                       {510, L"Edit", ES_AUTOHSCROLL | WS_TABSTOP | WS_VISIBLE, 0, {165, 5, 155, 12}},
-                       {1010, L"Button", WS_VISIBLE, WS_TABSTOP | BS_DEFPUSHBUTTON, {324, 5, 22, 12}},
-                       {1510, L"Button", WS_VISIBLE, WS_TABSTOP | BS_DEFPUSHBUTTON, {349, 5, 22, 12}},
-                       {2010, L"Static", label, WS_VISIBLE, {165, 5, 155, 12}},
+                       {10, L"Static", label | WS_VISIBLE, 0, {4, 5, 125, 11}},
+                       {510, L"Edit", ES_AUTOHSCROLL | WS_TABSTOP | WS_VISIBLE, 0, {134, 5, 125, 12}},
+                       {1010, L"Button", WS_VISIBLE | WS_TABSTOP, BS_DEFPUSHBUTTON, {263, 5, 22, 12}},
+                       {1510, L"Button", WS_VISIBLE, WS_TABSTOP | BS_DEFPUSHBUTTON, {288, 5, 22, 12}},
+                       {2010, L"Static", label, WS_VISIBLE, {134, 5, 125, 12}},
                    });
 }
 

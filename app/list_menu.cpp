@@ -35,6 +35,21 @@ void SetPopupMenuTracker(PopupMenuTracker tracker)
     g_tracker = tracker ? tracker : TrackWithTheUser;
 }
 
+void ShowPhraseListMenuFromKeyboard(sqlite3 *db, HWND window, HWND list)
+{
+    // Below the focused row's text, or at the list's corner when no row has the focus.
+    POINT at = {0, 0};
+    int row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    RECT rect = {};
+    rect.left = LVIR_LABEL;
+    if (row != -1 && SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect))) {
+        at.x = rect.left;
+        at.y = rect.bottom;
+    }
+    ClientToScreen(list, &at);
+    ShowPhraseListMenu(db, window, list, &at);
+}
+
 // Fills the move and copy submenus with every category but the shown one. byIndex receives the
 // ids of the categories offered by position.
 static void AddTargetCategories(sqlite3 *db, RecordId shownCategory, HMENU moveMenu, HMENU copyMenu,
@@ -85,13 +100,13 @@ static void CopySelectedRows(sqlite3 *db, HWND window, HWND list, RecordId categ
         ShowStoreFailure(window, IDS_ROWS_NOT_CHANGED, result, true);
 }
 
-void ShowPhraseListMenu(sqlite3 *db, HWND window, HWND list)
+void ShowPhraseListMenu(sqlite3 *db, HWND window, HWND list, const POINT *at)
 {
     HMENU loaded = LoadMenuW(GetResourceModule(), MAKEINTRESOURCEW(IDR_LIST_MENU));
     if (!loaded)
         return;
     HMENU popup = GetSubMenu(loaded, 0);
-    DWORD position = GetMessagePos();
+    DWORD position = at ? MAKELONG(static_cast<WORD>(at->x), static_cast<WORD>(at->y)) : GetMessagePos();
 
     HMENU moveMenu = CreatePopupMenu();
     HMENU copyMenu = CreatePopupMenu();
@@ -106,8 +121,9 @@ void ShowPhraseListMenu(sqlite3 *db, HWND window, HWND list)
     // The submenus belong to the loaded menu now and go with it.
     DestroyMenu(loaded);
 
+    // Asked first, as the Delete key asks.
     if (command == IDM_LIST_DELETE)
-        ForEachSelectedRow(db, list, DeletePhrase, 0, FALSE);
+        ForEachSelectedRow(db, list, DeletePhrase, 0, TRUE);
     else if (command >= kMoveFirst && command < kCopyFirst)
         ForEachSelectedRow(db, list, MovePhrase, static_cast<int>(command - kMoveFirst), FALSE);
     else if (command >= kCopyFirst && command <= kCopyFirst + kLargestNumberedId)

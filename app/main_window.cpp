@@ -360,6 +360,13 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         OnPhraseListNotify(window, shell, reinterpret_cast<NMHDR *>(lParam));
         break;
+    case WM_CONTEXTMENU:
+        // Shift+F10 and the Menu key (no position): a right click has shown the menu already,
+        // on NM_RCLICK.
+        if (reinterpret_cast<HWND>(wParam) != GetDlgItem(window, IDC_PHRASE_LIST) || lParam != -1)
+            return FALSE;
+        ShowPhraseListMenuFromKeyboard(shell->db, window, reinterpret_cast<HWND>(wParam));
+        break;
     case WM_PLUGIN_SPEAK:
     case WM_PLUGIN_TRANSLATE:
         OnPluginService(shell, message, wParam, lParam);

@@ -37,9 +37,12 @@ int SelectedCategoryOrNone(HWND window);
 // them, and is emptied without (a refill after a change, which they may no longer show).
 bool FillPhraseList(HWND window, sqlite3 *db, bool keepShown = false);
 
-// Shows the phrase list's context menu at the position of the current message and carries out
-// the chosen delete, move or copy.
-void ShowPhraseListMenu(sqlite3 *db, HWND window, HWND list);
+// Shows the phrase list's context menu at the position of the current message, or at when given,
+// and carries out the chosen delete (asked first, as the Delete key asks), move or copy.
+void ShowPhraseListMenu(sqlite3 *db, HWND window, HWND list, const POINT *at = nullptr);
+
+// The same for Shift+F10 and the Menu key: the menu opens at the focused row.
+void ShowPhraseListMenuFromKeyboard(sqlite3 *db, HWND window, HWND list);
 
 // How the context menu is shown: TrackPopupMenu by default. Returns the chosen command, 0 when
 // dismissed. Tests replace it, as the real menu blocks until the user chooses; null restores it.

@@ -184,17 +184,55 @@ TEST_F(PhraseListTest, ContextMenuOfAOneCategoryStoreHasEmptySubmenus)
     EXPECT_TRUE(menu.copy.empty());
 }
 
-TEST_F(PhraseListTest, ContextMenuDeleteDoesNotAsk)
+// The menu's Delete asks as the Delete key does: No keeps the rows, Yes deletes them.
+TEST_F(PhraseListTest, ContextMenuDeleteAsksAsTheDeleteKeyDoes)
 {
     OpenSampleWindow();
     SelectRows({1, 2});
     menu.answer = IDM_LIST_DELETE;
-    MessageBoxAnswerer watcher(IDNO);
+    {
+        MessageBoxAnswerer no(IDNO);
+        RightClickList();
+        ASSERT_EQ(no.seen().size(), 1u);
+        EXPECT_EQ(no.seen()[0].text, LoadedString(IDS_CONFIRM_DELETE));
+        EXPECT_EQ(ListRows().size(), 4u);
+        EXPECT_EQ(commits, 0);
+    }
+    MessageBoxAnswerer yes(IDYES);
     RightClickList();
-    EXPECT_TRUE(watcher.seen().empty());
     EXPECT_EQ(Sources(), (Texts{L"apple", L"water"}));
     EXPECT_EQ(StoredPairs(food).size(), 2u);
     EXPECT_EQ(commits, 1);
+}
+
+// Shift+F10 and the Menu key send WM_CONTEXTMENU without a position: the menu opens at the
+// focused row, and what is chosen there is done.
+TEST_F(PhraseListTest, TheKeyboardOpensTheContextMenuAtTheFocusedRow)
+{
+    OpenSampleWindow();
+    SelectRows({0, 3});
+    HWND list = Item(IDC_PHRASE_LIST);
+    LVITEMW focus = {};
+    focus.stateMask = LVIS_FOCUSED;
+    focus.state = LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, 3, reinterpret_cast<LPARAM>(&focus));
+    static POINT shownAt;
+    static UINT moveToAnimals;
+    shownAt = {-1, -1};
+    moveToAnimals = 100 + animals;
+    SetPopupMenuTracker([](HMENU, int x, int y, HWND) -> UINT {
+        shownAt = {x, y};
+        return moveToAnimals;
+    });
+    RECT row = {};
+    row.left = LVIR_LABEL;
+    ASSERT_TRUE(SendMessageW(list, LVM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&row)));
+    POINT below = {row.left, row.bottom};
+    ClientToScreen(list, &below);
+    SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
+    EXPECT_EQ(shownAt.x, below.x);
+    EXPECT_EQ(shownAt.y, below.y) << "just below the focused row";
+    EXPECT_EQ(Sources(), (Texts{L"bread", L"milk"})) << "and its move was done";
 }
 
 TEST_F(PhraseListTest, DismissedMenuChangesNothing)

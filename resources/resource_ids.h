@@ -56,6 +56,8 @@
 #define IDS_ENTRY_INCOMPLETE 52
 #define IDS_IMPORT_SUMMARY  53
 #define IDS_NOT_A_WORKBOOK  54
+#define IDS_DELETE_ONE      55
+#define IDS_DELETE_SEVERAL  56
 
 // Main window controls
 #define IDC_CATEGORY        10

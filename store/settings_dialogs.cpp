@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "common/dialogs.h"
 #include "common/list_rows.h"
@@ -14,6 +15,7 @@
 #include "store/phrase_store.h"
 #include "store/selected_rows.h"
 #include "store/settings_list.h"
+#include "store/statement.h"
 #include "store/store_failure.h"
 
 namespace {
@@ -25,6 +27,9 @@ struct SettingsKind {
     RecordId (*add)(sqlite3 *db, const wchar_t *first, const wchar_t *second);
     bool (*update)(sqlite3 *db, RecordId id, const wchar_t *first, const wchar_t *second);
     RowOperation remove;
+    // The pairs a delete takes with the records: "%s" stands for the list of their IDs.
+    const wchar_t *pairsGone;
+    int nameColumn;             // the column that names a record in a question
 };
 
 const SettingsKind kCategories = {
@@ -38,6 +43,8 @@ const SettingsKind kCategories = {
         return UpdateCategory(db, id, description);
     },
     DeleteCategory,
+    L"SELECT COUNT(*) FROM PHRASE WHERE CATEGORYID IN (%s)",
+    0,
 };
 
 const SettingsKind kLanguages = {
@@ -47,6 +54,8 @@ const SettingsKind kLanguages = {
     GetOrCreateLanguage,
     UpdateLanguage,
     DeleteLanguage,
+    L"SELECT COUNT(*) FROM PHRASE WHERE SLANGUAGEID IN (%s) OR TLANGUAGEID IN (%s)",
+    1,
 };
 
 sqlite3 *Connection(HWND dialog)
@@ -136,6 +145,37 @@ void OnUpdate(HWND dialog, const SettingsKind &kind)
     SetRowTexts(list, row, texts[0].c_str(), kind.fields > 1 ? texts[1].c_str() : nullptr);
 }
 
+// Asks before a delete, naming what goes: the record (or how many) and the pairs that go with
+// it. When the pairs cannot be counted, the question asked of any delete. True for Yes.
+bool ConfirmSettingsDelete(HWND dialog, const SettingsKind &kind, HWND list)
+{
+    std::vector<long long> ids = SelectedRowIds(list, false);
+    if (ids.empty())
+        return false;
+    std::wstring idList;
+    for (long long id : ids)
+        idList += (idList.empty() ? L"" : L",") + std::to_wstring(id);
+    std::wstring sql = kind.pairsGone;
+    for (size_t at; (at = sql.find(L"%s")) != std::wstring::npos;)
+        sql.replace(at, 2, idList);
+    wchar_t count[24] = {};
+    wchar_t caption[128] = {}, format[128] = {};
+    GetWindowTextW(dialog, caption, 128);
+    std::vector<wchar_t> question(512 + 1024, L'\0');
+    if (!QueryFirstText(Connection(dialog), sql.c_str(), count, 24)) {
+        LoadStringW(GetResourceModule(), IDS_CONFIRM_DELETE, question.data(), static_cast<int>(question.size()));
+    } else if (ids.size() == 1) {
+        int row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+        std::wstring name = RowText(list, row, kind.nameColumn).substr(0, 1024);
+        LoadStringW(GetResourceModule(), IDS_DELETE_ONE, format, 128);
+        _snwprintf(question.data(), question.size() - 1, format, name.c_str(), _wtoi(count));
+    } else {
+        LoadStringW(GetResourceModule(), IDS_DELETE_SEVERAL, format, 128);
+        _snwprintf(question.data(), question.size() - 1, format, static_cast<int>(ids.size()), _wtoi(count));
+    }
+    return MessageBoxW(list, question.data(), caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
 void OnListNotify(HWND dialog, const SettingsKind &kind, NMHDR *header)
 {
     if (header->code == LVN_ITEMCHANGED) {
@@ -148,7 +188,8 @@ void OnListNotify(HWND dialog, const SettingsKind &kind, NMHDR *header)
         }
     } else if (header->code == LVN_KEYDOWN &&
                reinterpret_cast<NMLVKEYDOWN *>(header)->wVKey == VK_DELETE) {
-        ForEachSelectedRow(Connection(dialog), header->hwndFrom, kind.remove, 0, TRUE);
+        if (ConfirmSettingsDelete(dialog, kind, header->hwndFrom))
+            ForEachSelectedRow(Connection(dialog), header->hwndFrom, kind.remove, 0, FALSE);
     }
 }
 

@@ -226,9 +226,12 @@ TEST_F(RefusedWritesTest, EveryChangeLandsOrIsSaid)
 
             EXPECT_NE(sqlite3_get_autocommit(shell.db), 0);
             EXPECT_TRUE(OthersCanRead());
+            // What was told, the questions asked before a delete left out.
+            std::wstring named = LoadedString(IDS_DELETE_ONE);
+            named = named.substr(0, named.find(L"%s"));
             std::vector<std::wstring> told;
             for (const MessageBoxAnswerer::Seen &seen : yes.seen()) {
-                if (seen.text != LoadedString(IDS_CONFIRM_DELETE))
+                if (seen.text != LoadedString(IDS_CONFIRM_DELETE) && seen.text.rfind(named, 0) != 0)
                     told.push_back(seen.text);
             }
             ASSERT_EQ(told.size(), 1u);

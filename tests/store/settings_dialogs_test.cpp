@@ -235,10 +235,23 @@ TEST_F(SettingsDialogTest, LanguageDialogListsCodesAndDescriptions)
     EXPECT_EQ(ListTexts(List())[0], L"de|German");
 }
 
+// The question names the language and how many pairs go with it, in whichever category; No keeps
+// them all.
 TEST_F(SettingsDialogTest, DeletingALanguageDeletesThePairsUsingIt)
 {
     Open(IDD_LANGUAGES, LanguageSettingsDialog);
     Select(0);   // de
+    int pairs = _wtoi(QueryRows(db, L"SELECT COUNT(*) FROM PHRASE WHERE SLANGUAGEID=3 OR TLANGUAGEID=3")[0][0].c_str());
+    ASSERT_GT(pairs, 0);
+    wchar_t question[256] = {};
+    _snwprintf(question, 255, LoadedString(IDS_DELETE_ONE).c_str(), L"Deutsch", pairs);
+    {
+        MessageBoxAnswerer no(IDNO);
+        PressDelete();
+        ASSERT_EQ(no.seen().size(), 1u);
+        EXPECT_EQ(no.seen()[0].text, question);
+        EXPECT_EQ(ListTexts(List()).size(), 3u);
+    }
     MessageBoxAnswerer yes(IDYES);
     PressDelete();
     ASSERT_EQ(yes.seen().size(), 1u);

@@ -90,7 +90,8 @@ static BOOL OnInitDialog(HWND window, ShellState *shell)
     SendDlgItemMessageW(window, IDC_TRANSLATION, EM_LIMITTEXT, 120, 0);
     FillSelectors(window, shell->db);
     SelectLastCategory(window);
-    PrepareListColumns(GetDlgItem(window, IDC_PHRASE_LIST), 2);
+    const UINT headings[2] = {IDS_COLUMN_PHRASE, IDS_COLUMN_TRANSLATION};
+    PrepareListColumns(GetDlgItem(window, IDC_PHRASE_LIST), 2, headings);
     AttachPhraseRows(GetDlgItem(window, IDC_PHRASE_LIST));
     FillPhraseList(window, shell->db);
     BeginPhraseFind(window);

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 
-void PrepareListColumns(HWND list, int columns)
+#include "common/dialogs.h"
+
+void PrepareListColumns(HWND list, int columns, const UINT *headings)
 {
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
                  LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
@@ -15,8 +17,15 @@ void PrepareListColumns(HWND list, int columns)
     column.mask = LVCF_FMT | LVCF_WIDTH;
     column.fmt = LVCFMT_LEFT;
     column.cx = (client.right - client.left - GetSystemMetrics(SM_CXVSCROLL)) / columns;
-    for (int i = 0; i < columns; i++)
+    wchar_t heading[64] = {};
+    for (int i = 0; i < columns; i++) {
+        if (headings) {
+            LoadStringW(GetResourceModule(), headings[i], heading, 64);
+            column.mask |= LVCF_TEXT;
+            column.pszText = heading;
+        }
         SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+    }
 }
 
 int AppendRow(HWND list, LPARAM id, const wchar_t *first, const wchar_t *second)

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-// Grid lines, full-row select, and left-aligned columns without captions sharing the client
-// width less a vertical scroll bar.
-void PrepareListColumns(HWND list, int columns);
+// Grid lines, full-row select, and left-aligned columns sharing the client width less a vertical
+// scroll bar, headed by the strings headings names (one per column) when given.
+void PrepareListColumns(HWND list, int columns, const UINT *headings = nullptr);
 
 // Whether a record's ID fits the item data of a control (LPARAM: 32 bits in a 32-bit program).
 // A record whose ID does not is left out of combo boxes and record lists rather than shown under

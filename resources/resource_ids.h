@@ -58,6 +58,11 @@
 #define IDS_NOT_A_WORKBOOK  54
 #define IDS_DELETE_ONE      55
 #define IDS_DELETE_SEVERAL  56
+#define IDS_COLUMN_PHRASE   57
+#define IDS_COLUMN_TRANSLATION 58
+#define IDS_COLUMN_CATEGORY 59
+#define IDS_COLUMN_CODE     60
+#define IDS_COLUMN_NAME     61
 
 // Main window controls
 #define IDC_CATEGORY        10

@@ -30,6 +30,7 @@ struct SettingsKind {
     // The pairs a delete takes with the records: "%s" stands for the list of their IDs.
     const wchar_t *pairsGone;
     int nameColumn;             // the column that names a record in a question
+    UINT headings[2];           // the list's column headings
 };
 
 const SettingsKind kCategories = {
@@ -45,6 +46,7 @@ const SettingsKind kCategories = {
     DeleteCategory,
     L"SELECT COUNT(*) FROM PHRASE WHERE CATEGORYID IN (%s)",
     0,
+    {IDS_COLUMN_CATEGORY, 0},
 };
 
 const SettingsKind kLanguages = {
@@ -56,6 +58,7 @@ const SettingsKind kLanguages = {
     DeleteLanguage,
     L"SELECT COUNT(*) FROM PHRASE WHERE SLANGUAGEID IN (%s) OR TLANGUAGEID IN (%s)",
     1,
+    {IDS_COLUMN_CODE, IDS_COLUMN_NAME},
 };
 
 sqlite3 *Connection(HWND dialog)
@@ -84,7 +87,7 @@ void OnInitDialog(HWND dialog, const SettingsKind &kind, sqlite3 *db)
     for (int i = 0; i < kind.fields; i++)
         SendDlgItemMessageW(dialog, kFieldIds[i], EM_LIMITTEXT, kind.limits[i], 0);
     HWND list = GetDlgItem(dialog, IDC_SETTINGS_LIST);
-    PrepareListColumns(list, kind.fields);
+    PrepareListColumns(list, kind.fields, kind.headings);
     int read = FillSettingsList(list, db, kind.query, kind.fields);
     SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_SETTINGS_FIRST)), TRUE);
     SetDialogIcon(dialog);

@@ -443,3 +443,27 @@ TEST_F(PhraseListTest, IdsBeyondThirtyTwoBitsNameTheirOwnPairs)
 }
 
 }  // namespace
+
+namespace {
+
+// Every column says what it holds, for the eye and for a screen reader.
+TEST_F(PhraseListTest, TheListsColumnsHaveHeadings)
+{
+    OpenSampleWindow();
+    HWND header = reinterpret_cast<HWND>(SendMessageW(Item(IDC_PHRASE_LIST), LVM_GETHEADER, 0, 0));
+    ASSERT_NE(header, nullptr);
+    std::vector<std::wstring> headings;
+    for (int i = 0; i < static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)); i++) {
+        wchar_t text[64] = {};
+        HDITEMW item = {};
+        item.mask = HDI_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 64;
+        SendMessageW(header, HDM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
+        headings.push_back(text);
+    }
+    EXPECT_EQ(headings, (Texts{LoadedString(IDS_COLUMN_PHRASE), LoadedString(IDS_COLUMN_TRANSLATION)}));
+    EXPECT_TRUE(IsWindowVisible(header));
+}
+
+}  // namespace

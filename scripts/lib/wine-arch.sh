@@ -23,8 +23,10 @@ else
   wine_build=$root/build-win64
   wine_configure=(-DCMAKE_TOOLCHAIN_FILE="$wine_toolchain")
   echo "wine-arch: this machine runs no 32-bit programs; building for 64-bit Windows and running under 64-bit Wine" >&2
-  # Debian's wine command starts the 32-bit loader whenever it is installed.
-  shim=$(mktemp -d "${TMPDIR:-/tmp}/lingotrove-wine64.XXXXXX")
+  # Debian's wine command starts the 32-bit loader whenever it is installed. The commands that
+  # start 64-bit Wine instead live in the build tree, made once and used by every later run.
+  shim=$wine_build/wine-shim
+  mkdir -p "$shim"
   for name in wine wine-stable; do
     printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$shim/$name"
     chmod +x "$shim/$name"

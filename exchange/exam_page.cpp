@@ -108,7 +108,11 @@ bool WriteExamPage(sqlite3 *db, int categoryId, bool reversed, const std::wstrin
 void ExportExamPage(HWND owner, sqlite3 *db, int categoryId, bool reversed)
 {
     wchar_t file[MAX_PATH];
-    if (AskFileName(owner, file, TRUE, L"htm", IDS_FILTER_HTML) && !WriteExamPage(db, categoryId, reversed, file))
+    if (!AskFileName(owner, file, TRUE, L"htm", IDS_FILTER_HTML))
+        return;
+    if (WriteExamPage(db, categoryId, reversed, file))
+        ShowTextMessage(owner, IDS_EXPORTED, file);
+    else
         ShowErrorMessage(owner, IDS_NOT_EXPORTED, file);
 }
 
@@ -157,6 +161,8 @@ bool WriteExamPagesToFolder(sqlite3 *db, const wchar_t *folder, bool reversed)
 void ExportExamPagesToFolder(HWND owner, sqlite3 *db, const wchar_t *folder, bool reversed)
 {
     // One message for the whole folder, not one for every page.
-    if (!WriteExamPagesToFolder(db, folder, reversed))
+    if (WriteExamPagesToFolder(db, folder, reversed))
+        ShowTextMessage(owner, IDS_EXPORTED, folder);
+    else
         ShowErrorMessage(owner, IDS_NOT_EXPORTED, folder);
 }

@@ -120,6 +120,10 @@ bool WriteWorkbook(sqlite3 *db, int categoryId, bool reversed, const std::wstrin
 void ExportWorkbook(HWND owner, sqlite3 *db, int categoryId, bool reversed)
 {
     wchar_t path[MAX_PATH];
-    if (AskFileName(owner, path, TRUE, L"xml", IDS_FILTER_XML) && !WriteWorkbook(db, categoryId, reversed, path))
+    if (!AskFileName(owner, path, TRUE, L"xml", IDS_FILTER_XML))
+        return;
+    if (WriteWorkbook(db, categoryId, reversed, path))
+        ShowTextMessage(owner, IDS_EXPORTED, path);
+    else
         ShowErrorMessage(owner, IDS_NOT_EXPORTED, path);
 }

@@ -63,6 +63,7 @@
 #define IDS_COLUMN_CATEGORY 59
 #define IDS_COLUMN_CODE     60
 #define IDS_COLUMN_NAME     61
+#define IDS_EXPORTED        62
 
 // Main window controls
 #define IDC_CATEGORY        10

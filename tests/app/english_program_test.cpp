@@ -101,6 +101,11 @@ TEST_F(EnglishProgramTest, ShowsEnglishAndWorks)
         SetDlgItemTextW(save, 0x47C, book.c_str());
     PostMessageW(save, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitForFile(folder.path, book));
+    // A short word says it is done.
+    HWND done = process.WaitForDialog(IsMessageBox);
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(TextOf(GetDlgItem(done, 0xFFFF)), L"Exported: " + book);
+    PostMessageW(done, WM_COMMAND, IDOK, 0);
     std::string written = ReadFileBytes(book);
     EXPECT_NE(written.find(">dog</Data>"), std::string::npos);
     EXPECT_NE(written.find(">perro</Data>"), std::string::npos);

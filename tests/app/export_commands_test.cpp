@@ -98,7 +98,14 @@ TEST_F(ExportCommandsTest, WorkbookOfEverythingAndOfTheCurrentCategory)
 {
     OpenSampleWindow();
     std::wstring all = folder.File(L"all.xml");
-    CommandChoosing(IDM_EXPORT_WORKBOOK, all);
+    {
+        // A finished export says so, with the file's name.
+        MessageBoxAnswerer ok(IDOK);
+        CommandChoosing(IDM_EXPORT_WORKBOOK, all);
+        ASSERT_EQ(ok.seen().size(), 1u);
+        std::wstring said = LoadedString(IDS_EXPORTED);
+        EXPECT_EQ(ok.seen()[0].text, said.substr(0, said.find(L"%s")) + all);
+    }
     std::string written = ReadFileBytes(all);
     EXPECT_EQ(Count(written, "<Row>"), 3u);
     EXPECT_LT(written.find(">bread<"), written.find(">pan<"));

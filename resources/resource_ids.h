@@ -64,6 +64,7 @@
 #define IDS_COLUMN_CODE     60
 #define IDS_COLUMN_NAME     61
 #define IDS_EXPORTED        62
+#define IDS_DOWNLOAD_SUMMARY 63
 
 // Main window controls
 #define IDC_CATEGORY        10

@@ -26,6 +26,9 @@ struct BulkPass {
     sqlite3 *db = nullptr;
     HWND dialog = nullptr;
     bool sources = false;
+    // What the pass did, read by the main thread once the worker has ended.
+    int fetched = 0, held = 0, failed = 0;
+    bool finished = false;      // it went through every phrase, unstopped
 };
 
 BulkPass g_pass;
@@ -101,7 +104,14 @@ void WalkPhrases(unsigned total)
             lstrcpynW(last, text, 128);
         }
         int attempted = 0;
+        bool had = pronunciation.exists;
         CompletePronunciation(&pronunciation, false, &attempted);
+        if (attempted && GetFileAttributesW(pronunciation.path) != INVALID_FILE_ATTRIBUTES)
+            g_pass.fetched++;
+        else if (attempted)
+            g_pass.failed++;
+        else if (had)
+            g_pass.held++;
         if (attempted) {
             g_pause(g_pass.stop, kPauseMs);
             shownAt = GetTickCount() - kRefreshMs;
@@ -118,8 +128,10 @@ DWORD WINAPI BulkDownloadWorker(void *)
     // The 32-bit range: a store of more than 65535 phrases still fills the bar to its end.
     Show(IDC_DOWNLOAD_PROGRESS, PBM_SETRANGE32, 0, total);
     WalkPhrases(total);
-    if (!Stopping())
+    if (!Stopping()) {
+        g_pass.finished = true;
         SendMessageW(g_pass.dialog, WM_CLOSE, 0, 0);
+    }
     return 0;
 }
 
@@ -135,6 +147,8 @@ void OnInitDialog(HWND dialog, sqlite3 *db)
     InterlockedExchange(&g_pass.stopping, 0);
     g_pass.db = db;
     g_pass.dialog = dialog;
+    g_pass.fetched = g_pass.held = g_pass.failed = 0;
+    g_pass.finished = false;
     g_pass.sources = (GetKeyState(VK_CONTROL) & 0x80) != 0;
     g_pass.worker = CreateThread(nullptr, 0, BulkDownloadWorker, nullptr, 0, nullptr);
 }
@@ -162,8 +176,20 @@ void WaitForBulkDownload()
 void DownloadAllPronunciations(HWND owner, sqlite3 *db)
 {
     WaitForBulkDownload();
+    g_pass.finished = false;
     DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(IDD_DOWNLOAD), owner, BulkDownloadDialog,
                     reinterpret_cast<LPARAM>(db));
+    // A pass that went to its end says what it did, failed downloads included; one stopped with
+    // Escape was the user's own choice.
+    WaitForBulkDownload();
+    if (!g_pass.finished)
+        return;
+    wchar_t title[128] = {}, format[128] = {}, text[256] = {};
+    if (owner)
+        GetWindowTextW(owner, title, 128);
+    LoadStringW(GetResourceModule(), IDS_DOWNLOAD_SUMMARY, format, 128);
+    _snwprintf(text, 255, format, g_pass.fetched, g_pass.held, g_pass.failed);
+    MessageBoxW(owner, text, title, MB_OK | (g_pass.failed ? MB_ICONWARNING : MB_ICONINFORMATION));
 }
 
 INT_PTR CALLBACK BulkDownloadDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)

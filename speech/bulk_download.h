@@ -16,7 +16,9 @@ struct sqlite3;
 // as it opens fetches the source texts in their source languages instead of the target texts.
 INT_PTR CALLBACK BulkDownloadDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Runs the dialog modally over db, owned by owner, after any earlier pass has ended.
+// Runs the dialog modally over db, owned by owner, after any earlier pass has ended; a pass that
+// goes to its end then says in a message box how many pronunciations were downloaded, were
+// there already, and failed to download.
 void DownloadAllPronunciations(HWND owner, sqlite3 *db);
 
 // Returns once no bulk download worker runs. The wait is bounded by the download in progress

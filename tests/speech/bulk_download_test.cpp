@@ -10,6 +10,7 @@
 #include "app/shell.h"
 #include "common/settings.h"
 #include "resources/resource_ids.h"
+#include "tests/app/window_fixture.h"
 #include "speech/bulk_download.h"
 #include "sqlite3.h"
 #include "store/phrase_store.h"
@@ -17,6 +18,15 @@
 #include "tests/support/keys.h"
 
 namespace {
+
+// The message a finished pass ends with.
+std::wstring Summary(int fetched, int held, int failed)
+{
+    wchar_t text[256] = {};
+    _snwprintf(text, 255, LoadedString(IDS_DOWNLOAD_SUMMARY).c_str(), fetched, held, failed);
+    return text;
+}
+
 
 std::vector<DWORD> g_pauses;
 HWND g_dialog = nullptr;
@@ -115,9 +125,12 @@ TEST_F(BulkDownloadTest, APassFetchesEveryTargetOnceAndPausesAfterEach)
     // Run again through the command, modally: everything is cached, so no request and no pause,
     // and the worker closes the dialog by itself.
     g_pauses.clear();
+    MessageBoxAnswerer ok(IDOK);
     DownloadAllPronunciations(nullptr, db);
     EXPECT_EQ(server.RequestLines().size(), 3u);
     EXPECT_TRUE(g_pauses.empty());
+    ASSERT_EQ(ok.seen().size(), 1u);
+    EXPECT_EQ(ok.seen()[0].text, Summary(0, 3, 0)) << "three there already";
 }
 
 TEST_F(BulkDownloadTest, CtrlFetchesTheSourcesInTheirLanguages)
@@ -125,6 +138,7 @@ TEST_F(BulkDownloadTest, CtrlFetchesTheSourcesInTheirLanguages)
     Seed();
     {
         KeyDown ctrl;
+        MessageBoxAnswerer ok(IDOK);
         DownloadAllPronunciations(nullptr, db);
     }
     EXPECT_EQ(SortedRequests(), (std::vector<std::string>{
@@ -144,6 +158,12 @@ TEST_F(BulkDownloadTest, FailedDownloadsArePausedForAndLeaveNothing)
     EXPECT_EQ(g_pauses.size(), 3u);
     EXPECT_TRUE(FileNames(CacheFolder(L"es")).empty());
     EXPECT_TRUE(FileNames(CacheFolder(L"en")).empty());
+    // Through the command, the pass ends by saying how many failed.
+    g_pauses.clear();
+    MessageBoxAnswerer ok(IDOK);
+    DownloadAllPronunciations(nullptr, db);
+    ASSERT_EQ(ok.seen().size(), 1u);
+    EXPECT_EQ(ok.seen()[0].text, Summary(0, 0, 3));
 }
 
 // Watches the download dialog run modally: records whether the worker asked it to close and
@@ -200,6 +220,7 @@ DialogWatch *DialogWatch::watch_ = nullptr;
 TEST_F(BulkDownloadTest, AnEmptyStoreClosesAtOnce)
 {
     DialogWatch watch;
+    MessageBoxAnswerer ok(IDOK);
     DownloadAllPronunciations(nullptr, db);
     EXPECT_TRUE(watch.closeRequested) << "the worker closed the dialog";
     EXPECT_FALSE(watch.gaveUp);
@@ -215,6 +236,7 @@ TEST_F(BulkDownloadTest, NoPauseWhenNoFileCanBeMade)
     Seed();
     WriteFileBytes(folder.path + L"\\Cache", "not a folder");
     DialogWatch watch;
+    MessageBoxAnswerer ok(IDOK);
     DownloadAllPronunciations(nullptr, db);
     EXPECT_TRUE(watch.closeRequested);
     EXPECT_FALSE(watch.gaveUp);

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <string>
 
 #include "app/phrase_rows.h"
@@ -89,6 +90,38 @@ void SearchFromFocus(HWND window)
         SelectOnly(list, found);
 }
 
+// Places the Find dialog where it hides no row of the list: beside the main window, else below
+// or above it, on the main window's monitor; when none of those has room, over the main
+// window's fields below the list.
+void PlaceFindDialog(HWND dialog, HWND window)
+{
+    RECT main, own, list;
+    GetWindowRect(window, &main);
+    GetWindowRect(dialog, &own);
+    GetWindowRect(GetDlgItem(window, IDC_PHRASE_LIST), &list);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const RECT &area = monitor.rcWork;
+    int width = own.right - own.left, height = own.bottom - own.top;
+    const POINT candidates[] = {
+        {main.right, main.top},
+        {main.left - width, main.top},
+        {main.left, main.bottom},
+        {main.left, main.top - height},
+    };
+    for (const POINT &at : candidates) {
+        if (at.x >= area.left && at.y >= area.top && at.x + width <= area.right && at.y + height <= area.bottom) {
+            SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return;
+        }
+    }
+    LONG x = std::max(area.left, std::min(main.right - width, area.right - width));
+    LONG y = std::max(area.top, std::min(list.bottom, area.bottom - height));
+    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 void BeginPhraseFind(HWND window)
@@ -132,6 +165,8 @@ void OpenFindDialog(HWND window)
     g_find.request.wFindWhatLen = kFindTextUnits;
     g_find.request.Flags = kept | FR_DOWN | FR_HIDEWHOLEWORD | FR_HIDEUPDOWN;
     g_find.dialog = FindTextW(&g_find.request);
+    if (g_find.dialog)
+        PlaceFindDialog(g_find.dialog, window);
 }
 
 void FindNextPhrase(HWND window)
@@ -150,6 +185,11 @@ void OnFindDialogMessage(HWND window, const FINDREPLACEW *request)
         return;
     if (request->Flags & FR_DIALOGTERM) {
         g_find.dialog = nullptr;
+        // Back in the main window, the focus goes to the list, whose found row then shows
+        // selected in the selection colour rather than grey.
+        HWND list = GetDlgItem(window, IDC_PHRASE_LIST);
+        if (SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) != -1)
+            SendMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
         return;
     }
     if (request->Flags & FR_FINDNEXT)

@@ -433,3 +433,28 @@ TEST_F(PhraseFindTest, ARowAddedAboveTheSelectionLeavesTheSelectionWithItsPair)
 }
 
 }  // namespace
+
+namespace {
+
+// The Find dialog opens where it hides no row of the list, and once it is closed the focus is in
+// the list on the row found.
+TEST_F(PhraseFindTest, TheDialogHidesNoRowAndClosingFocusesTheFoundRow)
+{
+    OpenLargeWindow();
+    SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    Command(IDM_FIND);
+    HWND dialog = FindDialog();
+    ASSERT_NE(dialog, nullptr);
+    RECT list, found, overlap;
+    GetWindowRect(List(), &list);
+    GetWindowRect(dialog, &found);
+    EXPECT_FALSE(IntersectRect(&overlap, &list, &found)) << "the dialog covers part of the list";
+    FindWithDialog(L"texto 000042", false);
+    ASSERT_EQ(FoundSource(), L"texto 000042");
+    SetFocus(GetDlgItem(window, IDC_UPDATE));
+    SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(GetFocus(), List());
+    EXPECT_EQ(SendMessageW(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 42);
+}
+
+}  // namespace

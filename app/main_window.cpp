@@ -144,10 +144,12 @@ static void RunQuiz(HWND window, sqlite3 *db, bool reverse)
                     reinterpret_cast<LPARAM>(&quiz));
 }
 
-// Swaps the sides of the category's pairs (0: every pair) and shows them so.
+// Swaps the sides of the category's pairs (0: every pair; the entry of the pairs of no category:
+// those) and shows them so.
 static void SwapSides(HWND window, sqlite3 *db, RecordId category)
 {
-    if (!SwapLanguages(db, category)) {
+    bool swapped = category == kNoCategoryItem ? SwapLanguagesOfNoCategory(db) : SwapLanguages(db, category);
+    if (!swapped) {
         ShowStoreFailure(window, IDS_NOT_SWAPPED, sqlite3_errcode(db), true);
         return;
     }

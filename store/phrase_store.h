@@ -95,3 +95,5 @@ bool CopyPhrase(sqlite3 *db, RecordId phraseId, RecordId categoryId);
 // Exchanges the two sides of every pair of the category, or of the whole store when
 // categoryId <= 0. False when the store did not take it (nothing changed: one statement).
 bool SwapLanguages(sqlite3 *db, RecordId categoryId);
+// The same for the pairs that belong to no existing category.
+bool SwapLanguagesOfNoCategory(sqlite3 *db);

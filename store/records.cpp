@@ -235,11 +235,17 @@ bool SwapLanguages(sqlite3 *db, RecordId categoryId)
     const wchar_t *update = L"UPDATE PHRASE SET SLANGUAGEID=TLANGUAGEID, TLANGUAGEID=SLANGUAGEID, "
                             L"SOURCE=TARGET, TARGET=SOURCE";
     block.first[0] = 0;
-    if (categoryId != 0 &&
+    if (categoryId > 0 &&
         !FormatStatement(block.first, kValueUnits, L" WHERE CATEGORYID=%lld", categoryId))
         return false;
     return FormatStatement(block.statement, kStatementUnits, L"%s%s", update, block.first) &&
            RunToEnd(db, block.statement);
+}
+
+bool SwapLanguagesOfNoCategory(sqlite3 *db)
+{
+    return RunToEnd(db, L"UPDATE PHRASE SET SLANGUAGEID=TLANGUAGEID, TLANGUAGEID=SLANGUAGEID, SOURCE=TARGET, "
+                        L"TARGET=SOURCE WHERE CATEGORYID IS NULL OR CATEGORYID NOT IN (SELECT ID FROM CATEGORY)");
 }
 
 bool FindPhrase(sqlite3 *db, RecordId categoryId, RecordId sourceLanguageId, RecordId targetLanguageId,

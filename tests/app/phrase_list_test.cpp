@@ -466,3 +466,24 @@ TEST_F(PhraseListTest, TheListsColumnsHaveHeadings)
 }
 
 }  // namespace
+
+namespace {
+
+// Swapping the sides of "this category" on the entry of the pairs of no category swaps those
+// pairs, and no others: that entry never stands for every category.
+TEST_F(PhraseListTest, SwappingOnTheEntryOfNoCategorySwapsOnlyThosePairs)
+{
+    sqlite3 *db = CreateStore();
+    int food = GetOrCreateCategory(db, L"Food");
+    InsertPhrase(db, food, 1, 2, L"bread", L"pan");
+    InsertPhrase(db, 404, 1, 2, L"lost", L"perdido");
+    sqlite3_close(db);
+    OpenWindow();
+    SendDlgItemMessageW(window, IDC_CATEGORY, CB_SETCURSEL, 1, 0);
+    Command(IDC_CATEGORY, CBN_SELCHANGE);
+    Command(IDM_SWAP_CATEGORY);
+    EXPECT_EQ(Sources(), (Texts{L"perdido"}));
+    EXPECT_EQ(QueryRows(shell.db, L"SELECT SOURCE FROM PHRASE ORDER BY ID"), (::Rows{{L"bread"}, {L"perdido"}}));
+}
+
+}  // namespace

@@ -8,14 +8,13 @@
 
 #include <cstdint>
 
+#include "common/calendar.h"
+
 typedef std::int64_t UnixTime;
 
 // The local hour at which a learning day begins.
 constexpr int kLearningDayStartHour = 4;
 
-struct CalendarDate {
-    int year, month, day;
-};
 
 // The current time.
 UnixTime UnixNow();

@@ -5,11 +5,11 @@
 set -uo pipefail
 cd "$1"
 status=0
-if grep -rn '#include "app/' common store exchange translate speech quiz review; then
+if grep -rn '#include "app/' common store exchange translate speech quiz review backup; then
   echo "layout: a subsystem includes app/" >&2
   status=1
 fi
-if grep -rnE '#include "(store|exchange|translate|speech|quiz|review)/' common; then
+if grep -rnE '#include "(store|exchange|translate|speech|quiz|review|backup)/' common; then
   echo "layout: common/ includes a subsystem" >&2
   status=1
 fi

@@ -17,13 +17,6 @@ namespace {
 
 constexpr size_t kSqlUnits = 1024;
 
-// The primary code of the connection's last failure, never SQLITE_OK.
-int ReadFailure(sqlite3 *db)
-{
-    int code = sqlite3_errcode(db) & 0xFF;
-    return code == SQLITE_OK || code == SQLITE_ROW || code == SQLITE_DONE ? SQLITE_ERROR : code;
-}
-
 // Unix seconds as decimal text for a statement: %d takes 32 bits only.
 struct TimeText {
     wchar_t text[24];
@@ -365,7 +358,7 @@ bool ChooseReviewPairs(sqlite3 *db, int categoryId, UnixTime now, std::vector<Re
         return true;
     pairs->clear();
     if (cause)
-        *cause = tables != SQLITE_OK ? tables : ReadFailure(db);
+        *cause = tables != SQLITE_OK ? tables : LastFailure(db);
     return false;
 }
 
@@ -380,7 +373,7 @@ bool NextReviewTime(sqlite3 *db, int categoryId, UnixTime now, UnixTime *next, i
     if (FindNextReviewTime(db, categoryId, now, next, newWaiting ? newWaiting : &waiting, &tables))
         return true;
     if (cause)
-        *cause = tables != SQLITE_OK ? tables : ReadFailure(db);
+        *cause = tables != SQLITE_OK ? tables : LastFailure(db);
     return false;
 }
 

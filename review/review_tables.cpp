@@ -66,26 +66,19 @@ bool SameName(const std::wstring &a, const wchar_t *b)
     return true;
 }
 
-// The primary code of the connection's last failure, never SQLITE_OK.
-int Failure(sqlite3 *db)
-{
-    int code = sqlite3_errcode(db) & 0xFF;
-    return code == SQLITE_OK || code == SQLITE_ROW || code == SQLITE_DONE ? SQLITE_ERROR : code;
-}
-
 // Whether sqlite_master has an entry of type and name (any case).
 int HasEntry(sqlite3 *db, const wchar_t *type, const wchar_t *name, bool *found)
 {
     sqlite3_stmt *statement = nullptr;
     if (sqlite3_prepare16_v2(db, L"SELECT 1 FROM sqlite_master WHERE type=? AND upper(name)=upper(?)", -1,
                              &statement, nullptr) != SQLITE_OK)
-        return Failure(db);
+        return LastFailure(db);
     sqlite3_bind_text16(statement, 1, type, -1, SQLITE_STATIC);
     sqlite3_bind_text16(statement, 2, name, -1, SQLITE_STATIC);
     int step = sqlite3_step(statement);
     *found = step == SQLITE_ROW;
     sqlite3_finalize(statement);
-    return step == SQLITE_ROW || step == SQLITE_DONE ? SQLITE_OK : Failure(db);
+    return step == SQLITE_ROW || step == SQLITE_DONE ? SQLITE_OK : LastFailure(db);
 }
 
 // Whether the table is there (present) and, when it is, in the form the review reads and writes:
@@ -110,7 +103,7 @@ int CheckTable(sqlite3 *db, const TableForm &form, bool *present)
     sqlite3_stmt *statement = nullptr;
     if (!FormatStatement(sql, 64, L"PRAGMA table_info(%s)", form.name) ||
         sqlite3_prepare16_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
-        return Failure(db);
+        return LastFailure(db);
     bool matched[7] = {};
     bool foreign = false;
     int step;
@@ -131,7 +124,7 @@ int CheckTable(sqlite3 *db, const TableForm &form, bool *present)
     }
     sqlite3_finalize(statement);
     if (step != SQLITE_DONE)
-        return Failure(db);
+        return LastFailure(db);
     for (bool column : matched)
         foreign = foreign || !column;
     return foreign ? kForeignReviewTables : SQLITE_OK;
@@ -166,11 +159,11 @@ int CreateReviewTables(sqlite3 *db)
         return result;
     for (int i = 0; i < 2; i++)
         if (!present[i] && RunStatement(db, kTables[i].create) != SQLITE_DONE)
-            return Failure(db);
+            return LastFailure(db);
     for (const wchar_t *sql : kIndexes)
         if (RunStatement(db, sql) != SQLITE_DONE)
-            return Failure(db);
-    return RunStatement(db, kCreateTrigger) == SQLITE_DONE ? SQLITE_OK : Failure(db);
+            return LastFailure(db);
+    return RunStatement(db, kCreateTrigger) == SQLITE_DONE ? SQLITE_OK : LastFailure(db);
 }
 
 int RepairReviewTables(sqlite3 *db)

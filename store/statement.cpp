@@ -88,9 +88,7 @@ bool StoreHasTable(sqlite3 *db, const wchar_t *name, bool *exists)
     return true;
 }
 
-// The primary code of the connection's last failure; a failure that left none (a statement too
-// long to build, say) is a plain error.
-static int LastFailure(sqlite3 *db)
+int LastFailure(sqlite3 *db)
 {
     int code = sqlite3_errcode(db) & 0xFF;
     return code == SQLITE_OK || code == SQLITE_ROW || code == SQLITE_DONE ? SQLITE_ERROR : code;

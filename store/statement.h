@@ -43,6 +43,10 @@ bool StoreHasTable(sqlite3 *db, const wchar_t *name, bool *exists);
 // already inside a transaction gets SQLITE_MISUSE and nothing runs.
 int RunWriteTransaction(sqlite3 *db, const std::function<bool()> &write);
 
+// The primary code of the connection's last failure, never SQLITE_OK; a failure that left none
+// (a statement too long to build, say) is a plain error.
+int LastFailure(sqlite3 *db);
+
 // A read transaction for the object's lifetime, begun only when the connection is in none: the
 // queries run meanwhile all see one state of the file, whatever other connections commit.
 struct ReadTransaction {
